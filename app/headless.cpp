@@ -1,0 +1,99 @@
+// The same GL context as the window's, on an EGL pbuffer: for tests, stills
+// and video rendering, with no display server.
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <SDL.h>
+#include <cstdio>
+
+#include "app/window.h"
+#include "render/gl.h"
+
+static EGLDisplay eglDisplay = EGL_NO_DISPLAY;
+static EGLContext eglContext = EGL_NO_CONTEXT;
+static EGLSurface eglSurface = EGL_NO_SURFACE;
+
+static EGLDisplay openSurfacelessDisplay()
+{
+    auto getPlatformDisplay =
+        (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
+    if (getPlatformDisplay) {
+        EGLDisplay d = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+        if (d != EGL_NO_DISPLAY)
+            return d;
+    }
+    return eglGetDisplay(EGL_DEFAULT_DISPLAY);
+}
+
+static int configAttrib(EGLDisplay d, EGLConfig c, EGLint name)
+{
+    EGLint v = 0;
+    eglGetConfigAttrib(d, c, name, &v);
+    return v;
+}
+
+// The first config offered may have 10-bit colour; take exactly 8-bit RGB,
+// preferring no alpha plane like the window's pixel format.
+static bool chooseConfig(EGLDisplay d, EGLConfig* out)
+{
+    const EGLint want[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                           EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
+                           EGL_DEPTH_SIZE, 24, EGL_NONE};
+    EGLConfig configs[256];
+    EGLint count = 0;
+    if (!eglChooseConfig(d, want, configs, 256, &count) || count == 0)
+        return false;
+    int best = -1, bestScore = -1;
+    for (int i = 0; i < count; i++) {
+        EGLConfig c = configs[i];
+        if (configAttrib(d, c, EGL_RED_SIZE) != 8 || configAttrib(d, c, EGL_GREEN_SIZE) != 8 ||
+            configAttrib(d, c, EGL_BLUE_SIZE) != 8)
+            continue;
+        int score = (configAttrib(d, c, EGL_ALPHA_SIZE) == 0 ? 4 : 0) +
+                    (configAttrib(d, c, EGL_STENCIL_SIZE) == 0 ? 2 : 0) +
+                    (configAttrib(d, c, EGL_DEPTH_SIZE) >= 24 ? 1 : 0);
+        if (score > bestScore) {
+            best = i;
+            bestScore = score;
+        }
+    }
+    if (best < 0)
+        return false;
+    *out = configs[best];
+    return true;
+}
+
+bool createHeadlessContext(char* err, int errSize)
+{
+    if (eglContext != EGL_NO_CONTEXT) {
+        displayKind = DisplayKind::Headless;
+        return eglMakeCurrent(eglDisplay, eglSurface, eglSurface, eglContext) == EGL_TRUE;
+    }
+    eglDisplay = openSurfacelessDisplay();
+    if (eglDisplay == EGL_NO_DISPLAY || !eglInitialize(eglDisplay, nullptr, nullptr)) {
+        std::snprintf(err, errSize, "EGL: no display could be initialised (is Mesa's EGL installed?)");
+        return false;
+    }
+    if (!eglBindAPI(EGL_OPENGL_API)) {
+        std::snprintf(err, errSize, "EGL: desktop OpenGL API not available");
+        return false;
+    }
+    EGLConfig config;
+    if (!chooseConfig(eglDisplay, &config)) {
+        std::snprintf(err, errSize, "EGL: no pbuffer config with 8-bit RGB and a 24-bit depth buffer");
+        return false;
+    }
+    const EGLint size[] = {EGL_WIDTH, 640, EGL_HEIGHT, 480, EGL_NONE};
+    eglSurface = eglCreatePbufferSurface(eglDisplay, config, size);
+    eglContext = eglCreateContext(eglDisplay, config, EGL_NO_CONTEXT, nullptr);
+    if (eglSurface == EGL_NO_SURFACE || eglContext == EGL_NO_CONTEXT ||
+        !eglMakeCurrent(eglDisplay, eglSurface, eglSurface, eglContext)) {
+        std::snprintf(err, errSize, "EGL: could not create a 640x480 pbuffer context (error 0x%x)",
+                      eglGetError());
+        return false;
+    }
+    displayKind = DisplayKind::Headless;
+    formatStencilBits = configAttrib(eglDisplay, config, EGL_STENCIL_SIZE);
+    glReadBuffer(GL_BACK);
+    glDrawBuffer(GL_BACK);
+    return true;
+}

@@ -1,0 +1,88 @@
+// Entry point: start-up in a fixed order, the frame loop, shutdown.
+#include <SDL.h>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/keys.h"
+#include "app/options.h"
+#include "app/shell.h"
+#include "app/window.h"
+#include "devtools/text.h"
+#include "music/music.h"
+#include "render/gl.h"
+#include "render/state.h"
+#include "scenes/scenes.h"
+#include "scenes/timeline.h"
+#include "texture/assets.h"
+
+static const float songBpmConstant = 180.0f;
+
+static bool haveDisplay()
+{
+    const char* x = std::getenv("DISPLAY");
+    const char* wl = std::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (wl && *wl);
+}
+
+static void drawFrame()
+{
+    runTimeline();
+    if (overlayEnabled) {
+        int ms = songMillis();
+        float t = (float)songTime();
+        drawStatusOverlay(t, ms);
+    }
+    swapFrame();
+    checkGlError();
+}
+
+// One event per iteration; a frame only when none was waiting.
+static void frameLoop()
+{
+    while (quitRequested == 0) {
+        SDL_Event event;
+        if (SDL_PollEvent(&event)) {
+            if (event.type == SDL_QUIT)
+                quitRequested += 1;
+            windowProc(event);
+            continue;
+        }
+        drawFrame();
+    }
+}
+
+static int runShow(const Options& options)
+{
+    if (!haveDisplay()) {
+        std::fprintf(stderr, "zant: no display (DISPLAY and WAYLAND_DISPLAY are unset). Run it on a "
+                             "desktop or under xvfb-run, or use the headless modes --still or --render.\n");
+        return 1;
+    }
+    DisplayOptions display;
+    display.fullscreenChoice = options.fullscreenChoice;
+    display.vsync = options.vsync;
+    initDisplay(display);
+    prepareAssets();
+    drawColumnHallScene(0.0f, DF_BUILD);
+    applyRenderState(&blackPreset);
+    swapFrame();
+    sleepMillis(2000);
+    musicStarted += 1;
+    startMusic(dataPath("tunemix.mp3").c_str(), songBpmConstant);
+    frameLoop();
+    stopMusic();
+    destroyGlWindow();
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    Options options;
+    int status = parseOptions(argc, argv, options);
+    if (status >= 0)
+        return status;
+    dataDir = options.dataDir;
+    int result = runShow(options);
+    SDL_Quit();
+    return result;
+}

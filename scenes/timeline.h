@@ -1,0 +1,4 @@
+// The show's timeline: which scene and effects make the frame at a song time.
+#pragma once
+
+void runTimeline();

@@ -1,0 +1,75 @@
+#include "tests/support/gl_fixture.h"
+
+#include <png.h>
+#include <cstdio>
+#include <string>
+
+#include "app/window.h"
+#include "render/gl.h"
+
+bool ensureHeadlessGl(std::string& err)
+{
+    static bool tried = false, ok = false;
+    static std::string reason;
+    if (!tried) {
+        tried = true;
+        char buf[256] = "";
+        ok = createHeadlessContext(buf, sizeof buf);
+        reason = buf;
+        if (ok) {
+            screenwidth = 640;
+            screenheight = 480;
+            texwidth = 1024;
+            texheight = 512;
+        }
+    }
+    err = reason;
+    return ok;
+}
+
+void GlTest::SetUp()
+{
+    std::string err;
+    ASSERT_TRUE(ensureHeadlessGl(err)) << "headless GL context: " << err;
+    while (glGetError() != GL_NO_ERROR) {
+    }
+}
+
+std::vector<uint8_t> readPixelsRgb(int x, int y, int w, int h)
+{
+    std::vector<uint8_t> out((size_t)w * h * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, y, w, h, GL_RGB, GL_UNSIGNED_BYTE, out.data());
+    return out;
+}
+
+uint32_t pixelAt(int x, int y)
+{
+    auto p = readPixelsRgb(x, y, 1, 1);
+    return ((uint32_t)p[0] << 16) | ((uint32_t)p[1] << 8) | p[2];
+}
+
+bool writePngRgb(const char* path, const std::vector<uint8_t>& rgb, int w, int h)
+{
+    FILE* f = std::fopen(path, "wb");
+    if (!f)
+        return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(f);
+        return false;
+    }
+    png_init_io(png, f);
+    png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = h - 1; y >= 0; y--)
+        png_write_row(png, (png_const_bytep)&rgb[(size_t)y * w * 3]);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+    return true;
+}

@@ -1,0 +1,21 @@
+// Headless GL for tests: one EGL pbuffer context per test process, made
+// before the first test that needs it. A context that can't be made fails
+// the test with the reason instead of skipping it.
+#pragma once
+#include <gtest/gtest.h>
+#include <cstdint>
+#include <vector>
+
+class GlTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+};
+
+// True once the shared context exists; err gets the reason otherwise.
+bool ensureHeadlessGl(std::string& err);
+// Reads the back buffer region as RGB rows, bottom row first.
+std::vector<uint8_t> readPixelsRgb(int x, int y, int w, int h);
+// One pixel of the back buffer as 0xRRGGBB.
+uint32_t pixelAt(int x, int y);
+// Writes RGB rows (bottom row first, as GL reads them) to a PNG for looking at.
+bool writePngRgb(const char* path, const std::vector<uint8_t>& rgb, int w, int h);

@@ -1,0 +1,29 @@
+// Every texture and mesh the show uses, built once at start-up in a fixed order.
+#pragma once
+#include <string>
+#include "render/types.h"
+
+extern Texture* noisetex;
+extern Texture* txtr1tex;
+extern Texture* txtr2tex;
+extern Texture* metaltex;
+extern Texture* bg1tex;
+extern Texture* bg2tex;
+extern Texture* bg3tex;
+extern Texture* bg4tex;
+extern Texture* bg5tex;
+extern Texture* bg6tex;
+extern Texture* gridtex;
+extern TextureSet* noiseset;
+extern Texture* screentex;
+extern Texture* screentex2;
+extern Mesh* modelmesh;
+extern Mesh* tubemesh;
+extern Mesh* cubemesh;
+
+// Folder holding the soundtrack and pictures ("data" unless --data says otherwise).
+extern std::string dataDir;
+// dataDir joined with a file name: "data/txtr1.jpg".
+std::string dataPath(const char* file);
+
+void prepareAssets();
