@@ -68,6 +68,7 @@ static int runShow(const Options& options)
     swapFrame();
     sleepMillis(2000);
     musicStarted += 1;
+    setSoundOptions(options.nosound, options.audioOffsetMs);
     startMusic(dataPath("tunemix.mp3").c_str(), songBpmConstant);
     frameLoop();
     stopMusic();

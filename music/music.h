@@ -2,7 +2,19 @@
 // of the play position, counted in patterns (16 beats).
 #pragma once
 
+// Set before startMusic: no audio device (silent, clock runs on a monotonic
+// timer), and the offset in ms the clock runs behind the sound.
+void setSoundOptions(bool nosound, int audioOffsetMs);
+
 void startMusic(const char* path, float bpm);
+// Device-free start for stills and video: the clock stands still at the
+// position set with seekSong/setSongMillis, and the spectrum is computed
+// from the decoded stream at that position.
+void startMusicOffline(const char* path, float bpm);
+void setSongMillis(int ms);
+// Length of the decoded song in milliseconds (after startMusic*).
+int songLengthMillis();
+
 double songTime();
 int songMillis();
 void seekSong(float patterns);
