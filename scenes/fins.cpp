@@ -1,0 +1,110 @@
+#include "scenes/fins.h"
+
+#include "render/gl.h"
+#include "render/texbind.h"
+#include "render/vecmath.h"
+#include "texture/procedural.h"
+
+int randomEdgeTable[256];
+int allEdgesTable[256];
+int gridTable[256];
+int randomEdgeCalls = 0;
+int allEdgesCalls = 0;
+int gridCalls = 0;
+
+// Every variant fills its table on its first call, read or not: the draws
+// belong to the generator sequence later tables see.
+static void fillOnFirstCall(int* table, int& calls)
+{
+    if (calls++ != 0)
+        return;
+    for (int i = 0; i < 256; i++)
+        table[i] = rand15();
+}
+
+// Fins hide behind solid geometry but write no depth, so overlapping fins
+// add up instead of hiding each other.
+static void setFinState()
+{
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_FALSE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+}
+
+static Vec3 vertexOf(const Mesh* mesh, int v)
+{
+    return Vec3{mesh->positions[v][0], mesh->positions[v][1], mesh->positions[v][2]};
+}
+
+static Vec3 faceNormalOf(const Mesh* mesh, const MeshFace& face)
+{
+    Vec3 n;
+    faceNormal(vertexOf(mesh, face.v[0]), vertexOf(mesh, face.v[1]), vertexOf(mesh, face.v[2]), n);
+    return n;
+}
+
+static Vec3 tipOf(const Vec3& p, const Vec3& n, float length)
+{
+    return Vec3{(float)((double)length * n.x + p.x), (float)((double)length * n.y + p.y),
+                (float)((double)length * n.z + p.z)};
+}
+
+// t runs 1 on the surface to 0 at the tip, s from corner a to corner b.
+static void drawFin(const Mesh* mesh, int a, int b, const Vec3& n, float length)
+{
+    const Vec3 pa = vertexOf(mesh, a), pb = vertexOf(mesh, b);
+    const Vec3 ta = tipOf(pa, n, length), tb = tipOf(pb, n, length);
+    glBegin(GL_TRIANGLE_STRIP);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(pa.x, pa.y, pa.z);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(ta.x, ta.y, ta.z);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(pb.x, pb.y, pb.z);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(tb.x, tb.y, tb.z);
+    glEnd();
+}
+
+void drawFinsRandomEdge(const Mesh* mesh, const Texture* texture, float length)
+{
+    fillOnFirstCall(randomEdgeTable, randomEdgeCalls);
+    setFinState();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    bindTexture(texture, 0);
+    for (int i = 0; i < mesh->faceCount; i++) {
+        const MeshFace& face = mesh->faces[i];
+        const int k = randomEdgeTable[i % 256] % 3;
+        drawFin(mesh, face.v[k], face.v[(k + 1) % 3], faceNormalOf(mesh, face), length);
+    }
+}
+
+void drawFinsAllEdges(const Mesh* mesh, const Texture* texture, float length)
+{
+    fillOnFirstCall(allEdgesTable, allEdgesCalls);
+    setFinState();
+    bindTexture(texture, 0);
+    for (int i = 0; i < mesh->faceCount; i++) {
+        const MeshFace& face = mesh->faces[i];
+        const Vec3 n = faceNormalOf(mesh, face);
+        drawFin(mesh, face.v[0], face.v[1], n, length);
+        drawFin(mesh, face.v[1], face.v[2], n, length);
+        drawFin(mesh, face.v[2], face.v[0], n, length);
+    }
+}
+
+void drawFinsGrid(const Mesh* mesh, const Texture* texture, float length)
+{
+    fillOnFirstCall(gridTable, gridCalls);
+    setFinState();
+    bindTexture(texture, 0);
+    for (int i = 0; i < mesh->faceCount; i += 2) {
+        const MeshFace& face = mesh->faces[i];
+        const Vec3 n = faceNormalOf(mesh, face);
+        drawFin(mesh, face.v[0], face.v[1], n, length);
+        drawFin(mesh, face.v[1], face.v[2], n, length);
+    }
+}
