@@ -25,8 +25,9 @@ run_case() {
     [ "$size" = "640x480" ] || { echo "FAIL: client size $size"; kill $pid; exit 1; }
     sleep 4   # let start-up reach the frame loop
     kill -0 $pid 2>/dev/null || { echo "FAIL: program ended early"; cat /tmp/zant_e2e_window.$$; exit 1; }
+    wid=$(xdotool search --name "^ZANT$" 2>/dev/null | tail -1)
     if [ "$how" = escape ]; then
-      xdotool key --window "$wid" Escape
+      xdotool key --window "$wid" Escape 2>/dev/null  # key-up may find the window gone
     else
       "$BIN/tests/xclose" "$wid"
     fi
