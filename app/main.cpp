@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/headless.h"
 #include "app/keys.h"
 #include "app/options.h"
 #include "app/shell.h"
@@ -83,7 +84,7 @@ int main(int argc, char** argv)
     if (status >= 0)
         return status;
     dataDir = options.dataDir;
-    int result = runShow(options);
+    int result = options.stills.empty() ? runShow(options) : runStills(options);
     SDL_Quit();
     return result;
 }

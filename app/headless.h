@@ -1,0 +1,18 @@
+// Headless runs: the normal start-up on an EGL pbuffer (no window, no sound
+// device, no question, no pauses), then frames drawn at chosen song times.
+#pragma once
+#include <string>
+#include <vector>
+
+struct Options;
+
+// Runs the start-up exactly as a normal run does, without the pauses.
+// Returns false (after printing why) when no headless context can be made.
+bool headlessStartup();
+// Draws the frame the show has at song time t (patterns) into the back buffer.
+void drawFrameAt(double t);
+// Milliseconds of the song position for a time in patterns.
+int millisForPatterns(double t);
+
+// --still T --out F.png pairs, in the order given. Returns the exit status.
+int runStills(const Options& options);

@@ -1,0 +1,60 @@
+#include <cstdio>
+#include <vector>
+
+#include "app/headless.h"
+#include "app/options.h"
+#include "app/shell.h"
+#include "app/window.h"
+#include "devtools/png.h"
+#include "music/music.h"
+#include "render/gl.h"
+#include "render/state.h"
+#include "scenes/scenes.h"
+#include "scenes/timeline.h"
+#include "texture/assets.h"
+
+bool headlessStartup()
+{
+    char err[256] = "";
+    if (!initHeadlessDisplay(err, sizeof err)) {
+        std::fprintf(stderr, "zant: cannot make a headless GL context: %s\n", err);
+        return false;
+    }
+    prepareAssets();
+    drawColumnHallScene(0.0f, DF_BUILD);
+    applyRenderState(&blackPreset);
+    swapFrame();
+    musicStarted += 1;
+    startMusicOffline(dataPath("tunemix.mp3").c_str(), 180.0f);
+    return true;
+}
+
+int millisForPatterns(double t)
+{
+    return (int)(t * 16.0 / 180.0 * 60000.0);
+}
+
+void drawFrameAt(double t)
+{
+    setSongMillis(millisForPatterns(t));
+    runTimeline();
+    glFinish();
+}
+
+int runStills(const Options& options)
+{
+    if (!headlessStartup())
+        return 1;
+    std::vector<uint8_t> rgb;
+    for (size_t i = 0; i < options.stills.size(); i++) {
+        drawFrameAt(options.stills[i]);
+        readFrameRgb(rgb, 640, 480);
+        char err[512];
+        if (!writePng(options.outs[i].c_str(), rgb.data(), 640, 480, err, sizeof err)) {
+            std::fprintf(stderr, "zant: %s\n", err);
+            return 1;
+        }
+        std::fprintf(stderr, "zant: wrote %s (song time %.4f)\n", options.outs[i].c_str(), options.stills[i]);
+    }
+    return 0;
+}
