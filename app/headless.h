@@ -16,3 +16,5 @@ int millisForPatterns(double t);
 
 // --still T --out F.png pairs, in the order given. Returns the exit status.
 int runStills(const Options& options);
+// --render OUT: the show to a video or PNG sequence. Returns the exit status.
+int runVideo(const Options& options);

@@ -84,7 +84,13 @@ int main(int argc, char** argv)
     if (status >= 0)
         return status;
     dataDir = options.dataDir;
-    int result = options.stills.empty() ? runShow(options) : runStills(options);
+    int result;
+    if (!options.renderOut.empty())
+        result = runVideo(options);
+    else if (!options.stills.empty())
+        result = runStills(options);
+    else
+        result = runShow(options);
     SDL_Quit();
     return result;
 }
