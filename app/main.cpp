@@ -62,6 +62,8 @@ static int runShow(const Options& options)
     DisplayOptions display;
     display.fullscreenChoice = options.fullscreenChoice;
     display.vsync = options.vsync;
+    display.scale = options.scale;
+    display.fullscreenDesktop = options.fullscreenDesktop;
     initDisplay(display);
     prepareAssets();
     drawColumnHallScene(0.0f, DF_BUILD);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/scaled.h"
 #include "app/shell.h"
 #include "devtools/text.h"
 #include "render/gl.h"
@@ -75,10 +76,20 @@ void presentLoadingFrame()
 
 void swapFrame()
 {
-    if (displayKind == DisplayKind::Window)
+    if (displayKind == DisplayKind::Window) {
+        if (scaledFrameActive())
+            presentScaledFrame();
         SDL_GL_SwapWindow(windowHandle);
-    else if (displayKind == DisplayKind::Headless)
+        if (scaledFrameActive())
+            resumeScaledFrame();
+    } else if (displayKind == DisplayKind::Headless) {
         glFlush();
+    }
+}
+
+void selectFrameReadBuffer()
+{
+    glReadBuffer(scaledFrameActive() ? GL_COLOR_ATTACHMENT0 : GL_BACK);
 }
 
 static bool askFullscreen()
@@ -224,15 +235,42 @@ static void finishDisplaySetup()
     presentLoadingFrame();
 }
 
+// The show at 640x480 in a bigger window or on the whole desktop, through
+// the offscreen frame; no display-mode switch.
+static void openScaledDisplay(const DisplayOptions& options)
+{
+    int w = 640 * options.scale, h = 480 * options.scale;
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    Uint32 flags = SDL_WINDOW_OPENGL | (options.fullscreenDesktop ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_SHOWN);
+    requestPixelFormat(32, 24);
+    windowHandle = SDL_CreateWindow("ZANT", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
+    renderContext = windowHandle ? SDL_GL_CreateContext(windowHandle) : nullptr;
+    if (!renderContext || SDL_GL_MakeCurrent(windowHandle, renderContext) != 0)
+        fatalError("Init failed!");
+    displayKind = DisplayKind::Window;
+    chooseSwapInterval(options.vsync);
+    SDL_GL_GetDrawableSize(windowHandle, &w, &h);
+    char err[256];
+    if (!createScaledFrame(w, h, err, sizeof err))
+        fatalError(err);
+    if (options.fullscreenDesktop)
+        SDL_ShowCursor(SDL_DISABLE);
+    SDL_Delay(1000);
+}
+
 void initDisplay(const DisplayOptions& options)
 {
     screenwidth = 640;
     screenheight = 480;
     if (!startVideo())
         fatalError("Init failed!");
-    bool fullscreen = options.fullscreenChoice < 0 ? askFullscreen() : options.fullscreenChoice == 1;
-    if (!createGlWindow(fullscreen, screenwidth, screenheight, 32, 32, "ZANT", 0, 0, options.vsync))
-        fatalError("Init failed!");
+    if (options.scale > 1 || options.fullscreenDesktop) {
+        openScaledDisplay(options);
+    } else {
+        bool fullscreen = options.fullscreenChoice < 0 ? askFullscreen() : options.fullscreenChoice == 1;
+        if (!createGlWindow(fullscreen, screenwidth, screenheight, 32, 32, "ZANT", 0, 0, options.vsync))
+            fatalError("Init failed!");
+    }
     finishDisplaySetup();
 }
 

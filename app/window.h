@@ -18,7 +18,13 @@ extern DisplayKind displayKind;
 struct DisplayOptions {
     int fullscreenChoice = -1;  // -1 ask, 0 windowed, 1 fullscreen
     bool vsync = true;
+    int scale = 1;                   // window of 640*scale x 480*scale
+    bool fullscreenDesktop = false;  // desktop resolution, no mode switch
 };
+
+// Selects the buffer the finished frame is read from: the back buffer, or
+// the offscreen frame when the picture is scaled to a bigger window.
+void selectFrameReadBuffer();
 
 void initDisplay(const DisplayOptions& options);
 // Headless start-up: the same context set-up on an EGL pbuffer, no window,
