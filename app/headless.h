@@ -6,6 +6,13 @@
 
 struct Options;
 
+// Seconds spent in each start-up phase of the last headlessStartup (for the
+// start-up benchmark; the pauses a screen run makes are not part of it).
+struct StartupTimes {
+    double display, textures, hallBuild, firstFrame, music;
+};
+extern StartupTimes startupTimes;
+
 // Runs the start-up exactly as a normal run does, without the pauses.
 // Returns false (after printing why) when no headless context can be made.
 bool headlessStartup();

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <cstdio>
 #include <vector>
 
@@ -13,19 +14,36 @@
 #include "scenes/timeline.h"
 #include "texture/assets.h"
 
+StartupTimes startupTimes = {};
+
+static double secondsSince(std::chrono::steady_clock::time_point& mark)
+{
+    auto now = std::chrono::steady_clock::now();
+    double s = std::chrono::duration<double>(now - mark).count();
+    mark = now;
+    return s;
+}
+
 bool headlessStartup()
 {
+    auto mark = std::chrono::steady_clock::now();
     char err[256] = "";
     if (!initHeadlessDisplay(err, sizeof err)) {
         std::fprintf(stderr, "zant: cannot make a headless GL context: %s\n", err);
         return false;
     }
+    startupTimes.display = secondsSince(mark);
     prepareAssets();
+    startupTimes.textures = secondsSince(mark);
     drawColumnHallScene(0.0f, DF_BUILD);
+    startupTimes.hallBuild = secondsSince(mark);
     applyRenderState(&blackPreset);
     swapFrame();
+    glFinish();
+    startupTimes.firstFrame = secondsSince(mark);
     musicStarted += 1;
     startMusicOffline(dataPath("tunemix.mp3").c_str(), 180.0f);
+    startupTimes.music = secondsSince(mark);
     return true;
 }
 
