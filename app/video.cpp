@@ -70,6 +70,18 @@ static std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// access() says yes to root everywhere; making a file is the real test.
+static bool folderWritable(const std::string& folder)
+{
+    std::string probe = folder + "/.zant-write-test-" + std::to_string(getpid());
+    int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (fd < 0)
+        return false;
+    close(fd);
+    unlink(probe.c_str());
+    return true;
+}
+
 // Everything a user can get wrong is checked before the start-up work.
 static int checkRequest(const Options& o, VideoJob& job)
 {
@@ -96,7 +108,7 @@ static int checkRequest(const Options& o, VideoJob& job)
         std::fprintf(stderr, "zant: output folder %s does not exist\n", folder.c_str());
         return 1;
     }
-    if (access(folder.c_str(), W_OK) != 0) {
+    if (!folderWritable(folder)) {
         std::fprintf(stderr, "zant: output folder %s is not writable\n", folder.c_str());
         return 1;
     }
@@ -256,6 +268,7 @@ int runVideo(const Options& options)
     if (status != 0)
         return status;
     signal(SIGPIPE, SIG_IGN);
+    signal(SIGXFSZ, SIG_IGN);  // a full disk or size limit shows up as a failed write
     signal(SIGINT, onInterrupt);
     signal(SIGTERM, onInterrupt);
     if (!job.pngSequence && !startEncoder(job)) {

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# End to end: --render writes a short PNG sequence and an MP4 with sound,
+# the same pixels every time, and refuses bad requests with a clear message.
+set -u
+ZANT=$1
+SRC=$2
+cd "$SRC"
+export ZANT_NO_DIALOGS=1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail=0
+check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
+
+# 12 frames at 30 fps from pattern 6.
+mkdir -p "$work/a" "$work/b"
+"$ZANT" --render "$work/a/%05d.png" --fps 30 --from 6 --to 6.08 2>"$work/log" || { cat "$work/log"; fail=1; }
+"$ZANT" --render "$work/b/%05d.png" --fps 30 --from 6 --to 6.08 2>/dev/null || fail=1
+check "twelve PNG frames" '[ "$(ls "$work/a" | wc -l)" = 12 ]'
+size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0 "$work/a/00000.png")
+check "frames are 640x480 (got $size)" '[ "$size" = "640,480" ]'
+check "second render has identical frames" 'diff -rq "$work/a" "$work/b" >/dev/null'
+check "progress line on stderr" 'grep -q "frame 12 of 12" "$work/log"'
+
+"$ZANT" --render "$work/show.mp4" --fps 30 --from 6 --to 6.08 2>"$work/log" || { cat "$work/log"; fail=1; }
+dur=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$work/show.mp4")
+check "mp4 lasts about 0.4 s (got $dur)" 'awk -v d="$dur" "BEGIN{exit !(d > 0.3 && d < 0.55)}"'
+streams=$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$work/show.mp4" | sort | tr '\n' ' ')
+check "mp4 has video and audio (got $streams)" '[ "$streams" = "audio video " ]'
+vframes=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$work/show.mp4")
+check "mp4 has 12 video frames (got $vframes)" '[ "$vframes" = 12 ]'
+
+expect_fail() {  # name, status, message, args...
+  local name=$1 want=$2 msg=$3; shift 3
+  out=$("$@" 2>&1); rc=$?
+  if [ $rc -eq "$want" ] && grep -q -- "$msg" <<<"$out"; then echo "ok: $name"; else
+    echo "FAIL: $name: status $rc, output: $out"; fail=1; fi
+}
+expect_fail "missing folder" 1 "does not exist" "$ZANT" --render "$work/nope/x.mp4"
+expect_fail "unwritable folder" 1 "not writable" "$ZANT" --render /proc/x.mp4
+expect_fail "from after to" 2 "before --to" "$ZANT" --render "$work/x.mp4" --from 8 --to 7
+expect_fail "range outside the song" 2 "inside it" "$ZANT" --render "$work/x.mp4" --from 500
+expect_fail "fps not positive" 2 "positive" "$ZANT" --render "$work/x.mp4" --fps 0
+expect_fail "unknown container" 2 ".mp4 or .mkv" "$ZANT" --render "$work/x.avi"
+expect_fail "ffmpeg missing" 1 "ffmpeg" env PATH=/nonexistent "$ZANT" --render "$work/x.mp4"
+# A size limit makes every write past ~100 KB fail, as a full disk would.
+expect_fail "disk full" 1 "disk full" bash -c "ulimit -f 200; exec \"$ZANT\" --render \"$work/full.mp4\" --fps 30 --from 6 --to 7"
+exit $fail
