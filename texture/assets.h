@@ -26,4 +26,11 @@ extern std::string dataDir;
 // dataDir joined with a file name: "data/txtr1.jpg".
 std::string dataPath(const char* file);
 
+// Both halves below, textures first. The order is fixed: every later random
+// draw depends on how many values the steps before it took.
 void prepareAssets();
+// Noise texture, the ten pictures, the noise set and the two screen
+// textures, each but the noise set followed by a black loading frame.
+void prepareTextures();
+// The model, tube, cube and debris; the debris draws its random values last.
+void prepareMeshes();

@@ -4,7 +4,12 @@
 #include <cstdint>
 #include "render/types.h"
 
+// One LCG for the whole program: every random value in the show comes from
+// this sequence, so the number and order of calls fixes every later picture.
 int rand15();
+// Generator state: 1 at start and never reseeded by the program; tests
+// rewind it to check sequences from the start.
+extern uint32_t rand15State;
 // Values drawn so far (for checking draw order in tests).
 extern uint64_t rand15Draws;
 

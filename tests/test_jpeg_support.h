@@ -1,0 +1,148 @@
+// Test pictures written with libjpeg's compressor into a per-test folder,
+// and texel read-back helpers shared by the texture tests.
+#pragma once
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <jpeglib.h>  // after cstdio: it uses FILE and size_t
+#include <string>
+#include <vector>
+
+#include "render/gl.h"
+#include "render/types.h"
+#include "texture/procedural.h"
+
+// A folder of its own for the running test, under the build tree. The name
+// is fixed per test so a death test's re-executed child finds the same files.
+inline std::string testFolder()
+{
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string root = std::string(ZANT_BINARY_DIR) + "/test-tmp";
+    std::string dir = root + "/" + info->test_suite_name() + "." + info->name();
+    mkdir(root.c_str(), 0755);
+    mkdir(dir.c_str(), 0755);
+    return dir;
+}
+
+inline void removeFolder(const std::string& dir)
+{
+    std::string cmd = "rm -rf '" + dir + "'";
+    if (std::system(cmd.c_str()) != 0)
+        ADD_FAILURE() << "could not remove " << dir;
+}
+
+// pixels: rows top first, `components` bytes per pixel in `space`.
+inline void writeJpeg(const std::string& path, int w, int h, int components, J_COLOR_SPACE space,
+                      const std::vector<uint8_t>& pixels, int quality = 95)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    jpeg_stdio_dest(&c, f);
+    c.image_width = w;
+    c.image_height = h;
+    c.input_components = components;
+    c.in_color_space = space;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, quality, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW row = (JSAMPROW)&pixels[(size_t)c.next_scanline * w * components];
+        jpeg_write_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    std::fclose(f);
+}
+
+// A colour picture with flat panels, a dark corner and a diagonal ramp, so
+// that a misplaced row or column shows in the texels and in a PNG dump.
+inline std::vector<uint8_t> testPicture(int w, int h)
+{
+    std::vector<uint8_t> rgb((size_t)w * h * 3);
+    for (int y = 0; y < h; y++) {
+        for (int x = 0; x < w; x++) {
+            uint8_t* p = &rgb[((size_t)y * w + x) * 3];
+            bool left = x < w / 2, top = y < h / 2;
+            p[0] = left ? 220 : 40;
+            p[1] = top ? 180 : 60;
+            p[2] = (uint8_t)((x + y) * 255 / (w + h));
+            if (x < w / 8 && y < h / 8)
+                p[0] = p[1] = p[2] = 8;
+        }
+    }
+    return rgb;
+}
+
+inline void writeColourJpeg(const std::string& path, int w, int h)
+{
+    writeJpeg(path, w, h, 3, JCS_RGB, testPicture(w, h));
+}
+
+inline void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    if (!bytes.empty()) {
+        ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    }
+    std::fclose(f);
+}
+
+inline std::vector<uint8_t> readBytes(const std::string& path)
+{
+    std::vector<uint8_t> out;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return out;
+    int c;
+    while ((c = std::fgetc(f)) != EOF)
+        out.push_back((uint8_t)c);
+    std::fclose(f);
+    return out;
+}
+
+// Level `level` of a texture as RGBA rows, row t = 0 first.
+inline std::vector<uint8_t> texels(const Texture* t, int level = 0)
+{
+    glBindTexture(GL_TEXTURE_2D, t->name);
+    GLint w = 0, h = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &h);
+    std::vector<uint8_t> out((size_t)w * h * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    if (!out.empty())
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, out.data());
+    return out;
+}
+
+// Every level from w x h down to 1 x 1 exists at its halved size.
+inline void expectFullMipChain(const Texture* t)
+{
+    glBindTexture(GL_TEXTURE_2D, t->name);
+    int w = t->width, h = t->height, level = 0;
+    for (;;) {
+        GLint gw = 0, gh = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &gw);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &gh);
+        EXPECT_EQ(gw, w) << "level " << level;
+        EXPECT_EQ(gh, h) << "level " << level;
+        if (w == 1 && h == 1)
+            break;
+        w = w > 1 ? w / 2 : 1;
+        h = h > 1 ? h / 2 : 1;
+        level++;
+    }
+}
+
+// Back to the generator's start-up state.
+inline void rewindRandom()
+{
+    rand15State = 1;
+    rand15Draws = 0;
+}
