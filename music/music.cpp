@@ -1,12 +1,161 @@
-// Placeholder until the sound layer lands.
 #include "music/music.h"
-static int placeholderMillis = 0;
-void setSoundOptions(bool, int) {}
-void startMusic(const char*, float) {}
-void startMusicOffline(const char*, float) {}
-void setSongMillis(int ms) { placeholderMillis = ms; }
-int songLengthMillis() { return 202667; }
-double songTime() { return placeholderMillis * 180.0 * 1.0416666666666667e-06; }
-int songMillis() { return placeholderMillis; }
-void seekSong(float patterns) { placeholderMillis = (int)(patterns * 16.0 / 180.0 * 60000.0); }
-void stopMusic() {}
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/shell.h"
+#include "music/soundlayer.h"
+#include "music/spectrum.h"
+
+float songBpm = 0.0f;
+static SoundStream* musicStream = nullptr;
+static int musicChannel = -1;
+// The whole file, read once and handed to the sound layer, which streams
+// from it for as long as the song plays.
+static char* musicImage = nullptr;
+static SoundDspUnit* fftUnit = nullptr;
+
+static bool soundOff = false;
+static int audioOffset = 0;
+
+void setSoundOptions(bool nosound, int audioOffsetMs)
+{
+    soundOff = nosound;
+    audioOffset = audioOffsetMs;
+}
+
+// The sound layer is closed first, as for every start-up failure here.
+[[noreturn]] static void musicFailure(const char* format, const char* path, const char* detail = "")
+{
+    soundClose();
+    char message[1024];
+    std::snprintf(message, sizeof message, format, path, detail);
+    fatalError(message);
+}
+
+// Returns the size; every way of not getting the bytes is fatal.
+static long readMusicFile(const char* path)
+{
+    FILE* file = std::fopen(path, "rb");
+    if (!file)
+        musicFailure("%s not found", path);
+    std::fseek(file, 0, SEEK_END);
+    long size = std::ftell(file);
+    std::fseek(file, 0, SEEK_SET);
+    std::free(musicImage);
+    musicImage = size > 0 && size < 0x7fffffff ? (char*)std::malloc((size_t)size) : nullptr;
+    bool read = musicImage && std::fread(musicImage, 1, (size_t)size, file) == (size_t)size;
+    std::fclose(file);
+    if (size == 0)
+        musicFailure("%s is empty: it holds no MP3 audio", path);
+    if (!read)
+        musicFailure("%s could not be read", path);
+    return size;
+}
+
+static void startWith(const char* path, float bpm, int output)
+{
+    songBpm = bpm;
+    if (soundGetVersion() < 3.62f)
+        fatalError("FMOD: Wrong DLL version!");
+    soundSetOutput(output);
+    soundSetDriver(0);
+    if (!soundInit(44100, 32, 8)) {
+        int error = soundGetError();
+        soundClose();
+        fatalError(fmodErrorText(error));
+    }
+    soundSetClockOffset(output == SOUND_OUTPUT_NONREALTIME ? 0 : audioOffset);
+    long size = readMusicFile(path);
+    musicStream = soundStreamOpen(musicImage, SOUND_LOADMEMORY | SOUND_MPEGACCURATE | SOUND_NORMAL, (int)size);
+    // A file that is not MPEG audio would otherwise give a silent show that
+    // never ends.
+    if (!musicStream)
+        musicFailure("%s is not a playable MP3 file (%s)", path, fmodErrorText(soundGetError()));
+    soundStreamSetEndCallback(musicStream, musicCallback, 0);
+    soundStreamSetSynchCallback(musicStream, musicCallback, 0);
+    fftUnit = soundDspGetFFTUnit();
+    soundDspSetActive(fftUnit, true);
+    if (musicChannel < 0) {
+        musicChannel = soundStreamPlayEx(SOUND_FREE, musicStream, nullptr, true);
+        soundSetPaused(musicChannel, false);
+    }
+    analyzeSpectrum();
+}
+
+void startMusic(const char* path, float bpm)
+{
+    startWith(path, bpm, soundOff ? SOUND_OUTPUT_NOSOUND : SOUND_OUTPUT_SYSTEM);
+}
+
+void startMusicOffline(const char* path, float bpm)
+{
+    startWith(path, bpm, SOUND_OUTPUT_NONREALTIME);
+}
+
+double songTime()
+{
+    return soundStreamGetTime(musicStream) * (double)songBpm * 1.0416666666666667e-06;
+}
+
+int songMillis()
+{
+    return soundStreamGetTime(musicStream);
+}
+
+void seekSong(float patterns)
+{
+    int ms = (int)(patterns * 16.0 / songBpm * 60000.0);
+    soundStreamSetTime(musicStream, ms);
+}
+
+void setSongMillis(int ms)
+{
+    soundStreamSetTime(musicStream, ms);
+}
+
+int songLengthMillis()
+{
+    return soundStreamGetLengthMs(musicStream);
+}
+
+void stopMusic()
+{
+    soundStreamClose(musicStream);
+    soundClose();
+    musicStream = nullptr;
+    musicChannel = -1;
+}
+
+bool musicCallback(SoundStream*, void* buffer, int, int)
+{
+    if (!buffer)
+        quitRequested += 1;
+    return true;
+}
+
+const char* fmodErrorText(int code)
+{
+    switch (code) {
+    case 0: return "No errors";
+    case 1: return "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first.";
+    case 2: return "This command failed because FSOUND_Init was not called";
+    case 3: return "Error initializing output device.";
+    case 4: return "The output device is already in use and cannot be reused.";
+    case 5: return "Playing the sound failed.";
+    case 6: return "Soundcard does not support the features needed for this soundsystem (16bit stereo output)";
+    case 7: return "Error setting cooperative level for hardware.";
+    case 8: return "Error creating hardware sound buffer.";
+    case 9: return "File not found";
+    case 10: return "Unknown file format";
+    case 11: return "Error loading file";
+    case 12: return "Not enough memory ";
+    case 13: return "The version number of this file format is not supported";
+    case 14: return "An invalid parameter was passed to this function";
+    case 15: return "Tried to use an EAX command on a non EAX enabled channel or output.";
+    case 16: return "Failed to allocate a new channel";
+    case 17: return "Recording not supported on this device";
+    case 18: return "Required Mediaplayer codec is not installed";
+    default: return "Unknown error";
+    }
+}

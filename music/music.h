@@ -2,6 +2,11 @@
 // of the play position, counted in patterns (16 beats).
 #pragma once
 
+struct SoundStream;
+
+// The tempo, set once by startMusic.
+extern float songBpm;
+
 // Set before startMusic: no audio device (silent, clock runs on a monotonic
 // timer), and the offset in ms the clock runs behind the sound.
 void setSoundOptions(bool nosound, int audioOffsetMs);
@@ -19,3 +24,8 @@ double songTime();
 int songMillis();
 void seekSong(float patterns);
 void stopMusic();
+
+// The stream's end (null buffer) asks the frame loop to quit; a sync point
+// (its name in buffer) does nothing. Safe to call from the audio thread.
+bool musicCallback(SoundStream* stream, void* buffer, int length, int userValue);
+const char* fmodErrorText(int code);

@@ -1,0 +1,722 @@
+#include "music/soundlayer.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "music/analyser.h"
+#include "music/mp3decode.h"
+
+using Clock = std::chrono::steady_clock;
+
+// What the device has been given is kept as a mono mix, so the spectrum can
+// look at the samples the listener hears now, a few periods behind the writes.
+const int RING_FRAMES = 1 << 17;
+const int DEVICE_PERIOD = 512;
+const int CONVERT_CHUNK = 1024;
+
+// Where the stream is, shared between the audio thread and its readers.
+struct PlayClock {
+    bool running = false;       // playing and not paused
+    int64_t baseFrame = 0;      // where the last start or seek put the stream
+    int64_t writtenFrames = 0;  // frames handed to the device since then
+    double heardAtMark = 0.0;   // output frame heard at `mark`
+    double capAtMark = 0.0;     // what the next device period will report
+    Clock::time_point mark{};
+    int64_t endFrame = -1;      // one past the last frame; -1 until known
+    bool endFired = false;
+    unsigned generation = 0;    // bumped by every seek
+};
+
+struct SoundStream {
+    Mp3Decoder* decoder = nullptr;
+    Mp3Info info{};
+    SDL_AudioStream* converter = nullptr;
+    // Source frames go to the converter in chunks of chunkFrames only.
+    int16_t* pending = nullptr;
+    int pendingFrames = 0;
+    int chunkFrames = 0;
+    int64_t fedFrames = 0;   // source frames converted since the last seek
+    int64_t seekFrame = 0;   // output frame the last seek went to
+    int64_t outFrame = 0;    // output frame the next render starts at
+    int64_t outLimit = 0;    // output frame where the sound ends
+    bool flushed = false;    // the decoder is exhausted and the converter flushed
+    int64_t lengthFrames = 0;
+    int lengthMs = 0;
+    SoundStreamCallback endCallback = nullptr;
+    int endUser = 0;
+    SoundStreamCallback syncCallback = nullptr;
+    int syncUser = 0;
+
+    std::mutex lock;  // guards clock and ring
+    PlayClock clock;
+    float* ring = nullptr;
+    int64_t ringFrom = 0, ringTo = 0;
+
+    // Read side: readings never run backwards between seeks.
+    double lastReported = 0.0;
+    unsigned lastGeneration = 0;
+    // Decoded-window spectrum of the last position asked for.
+    int64_t spectrumFrame = -1;
+    unsigned spectrumGeneration = 0;
+};
+
+struct SoundDspUnit {
+    bool active;
+};
+
+static int outputType = SOUND_OUTPUT_SYSTEM;
+static int driverIndex = 0;
+static int lastError = SOUND_ERR_NONE;
+static bool initialised = false;
+static int outputRate = 44100;
+static SDL_AudioDeviceID device = 0;
+static int periodFrames = DEVICE_PERIOD;
+static int clockOffsetMs = 0;
+static SoundStream* playing = nullptr;  // the one channel
+static SoundDspUnit fftUnit{false};
+static float spectrum[SPECTRUM_BINS];
+
+// The silent player of SOUND_OUTPUT_NOSOUND: a thread that wakes when the
+// song would have ended and sends the end notification. Never destroyed, so
+// an exit while it runs (a fatal error mid-show) does not tear it down.
+struct SilentPlayer {
+    std::thread* thread = nullptr;
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool quit = false;
+};
+static SilentPlayer& silent = *new SilentPlayer;
+
+static bool fail(int error)
+{
+    lastError = error;
+    return false;
+}
+
+static bool realtime()
+{
+    return outputType != SOUND_OUTPUT_NONREALTIME;
+}
+
+static double secondsSince(Clock::time_point mark, Clock::time_point now)
+{
+    return std::chrono::duration<double>(now - mark).count();
+}
+
+// --- decoding and conversion ------------------------------------------------
+
+static int64_t greatestDivisor(int64_t a, int64_t b)
+{
+    while (b) {
+        int64_t t = a % b;
+        a = b;
+        b = t;
+    }
+    return a;
+}
+
+// SDL's converter rounds each batch's output down to whole frames and starts
+// the next batch afresh, so batches of any size slowly lose time (about 0.04%
+// at 48 kHz in 1152-frame batches). A batch whose length converts to a whole
+// number of output frames loses nothing.
+static int convertChunk(int sourceRate)
+{
+    int unit = (int)(sourceRate / greatestDivisor(sourceRate, outputRate));
+    return unit * ((CONVERT_CHUNK + unit - 1) / unit);
+}
+
+static void putChunk(SoundStream* s)
+{
+    SDL_AudioStreamPut(s->converter, s->pending, s->chunkFrames * s->info.channels * (int)sizeof(int16_t));
+    s->pendingFrames = 0;
+}
+
+// At the end the last batch is padded with silence, one more silent batch
+// pushes the resampler's look-ahead through, and the flush hands it all
+// over; outLimit then cuts the output where the sound ends.
+static void feedConverter(SoundStream* s)
+{
+    const int channels = s->info.channels;
+    while (s->pendingFrames < s->chunkFrames) {
+        int n = mp3Read(s->decoder, s->pending + s->pendingFrames * channels, s->chunkFrames - s->pendingFrames);
+        if (n <= 0)
+            break;
+        s->pendingFrames += n;
+        s->fedFrames += n;
+    }
+    if (s->pendingFrames == s->chunkFrames) {
+        putChunk(s);
+        return;
+    }
+    std::memset(s->pending + s->pendingFrames * channels, 0,
+                (size_t)(s->chunkFrames - s->pendingFrames) * channels * sizeof(int16_t));
+    putChunk(s);
+    std::memset(s->pending, 0, (size_t)s->chunkFrames * channels * sizeof(int16_t));
+    putChunk(s);
+    SDL_AudioStreamFlush(s->converter);
+    s->flushed = true;
+    int64_t converted = (s->fedFrames * outputRate + s->info.rate - 1) / s->info.rate;
+    s->outLimit = std::min(s->lengthFrames, s->seekFrame + converted);
+}
+
+// Pulls converted frames (output rate, stereo, s16) through the decoder and
+// SDL's converter; zero-fills what the stream can no longer give.
+static int renderFrames(SoundStream* s, int16_t* out, int frames)
+{
+    int filled = 0;
+    while (filled < frames && s->outFrame < s->outLimit) {
+        int available = SDL_AudioStreamAvailable(s->converter) / 4;
+        if (available > 0) {
+            int64_t want = std::min<int64_t>(std::min(available, frames - filled), s->outLimit - s->outFrame);
+            int got = SDL_AudioStreamGet(s->converter, out + filled * 2, (int)want * 4) / 4;
+            if (got <= 0)
+                break;
+            filled += got;
+            s->outFrame += got;
+            continue;
+        }
+        if (s->flushed)
+            break;
+        feedConverter(s);
+    }
+    std::memset(out + filled * 2, 0, (size_t)(frames - filled) * 4);
+    return filled;
+}
+
+static void seekDecoder(SoundStream* s, int64_t sample, int64_t frame)
+{
+    mp3Seek(s->decoder, sample);
+    SDL_AudioStreamClear(s->converter);
+    s->pendingFrames = 0;
+    s->fedFrames = 0;
+    s->seekFrame = s->outFrame = frame;
+    s->outLimit = s->lengthFrames;
+    s->flushed = false;
+}
+
+// --- the clock ----------------------------------------------------------------
+
+// Caller holds s->lock.
+static double heardFrame(const SoundStream* s, Clock::time_point now)
+{
+    const PlayClock& c = s->clock;
+    if (!realtime() || !c.running)
+        return c.heardAtMark;
+    double moved = c.heardAtMark + secondsSince(c.mark, now) * outputRate;
+    if (outputType == SOUND_OUTPUT_NOSOUND)
+        return std::min(moved, (double)c.endFrame);
+    return std::min(moved, c.capAtMark);
+}
+
+static void resetClock(SoundStream* s, int64_t frame)
+{
+    PlayClock& c = s->clock;
+    c.baseFrame = frame;
+    c.writtenFrames = 0;
+    c.heardAtMark = c.capAtMark = (double)frame;
+    c.mark = Clock::now();
+    c.endFrame = outputType == SOUND_OUTPUT_NOSOUND ? s->lengthFrames : -1;
+    c.generation++;
+    s->ringFrom = s->ringTo = frame;
+}
+
+static void wakeSilentPlayer()
+{
+    std::lock_guard<std::mutex> guard(silent.mutex);
+    silent.wake.notify_all();
+}
+
+// --- the device ---------------------------------------------------------------
+
+static void keepHeard(SoundStream* s, const int16_t* out, int frames)
+{
+    for (int i = 0; i < frames; i++) {
+        int64_t f = s->ringTo + i;
+        s->ring[f & (RING_FRAMES - 1)] = (out[2 * i] + out[2 * i + 1]) / 65536.0f;
+    }
+    s->ringTo += frames;
+}
+
+// After this period is written the device holds it and the one playing, so
+// the listener is two periods behind the writes; one period later the next
+// call will say so again, which caps the clock until then.
+static void SDLCALL deviceCallback(void*, Uint8* buffer, int bytes)
+{
+    int16_t* out = (int16_t*)buffer;
+    int frames = bytes / 4;
+    SoundStream* s = playing;
+    bool running = false;
+    if (s) {
+        std::lock_guard<std::mutex> guard(s->lock);
+        running = s->clock.running;
+    }
+    if (!running) {
+        std::memset(buffer, 0, (size_t)bytes);
+        return;
+    }
+    int got = renderFrames(s, out, frames);
+    Clock::time_point now = Clock::now();
+    std::lock_guard<std::mutex> guard(s->lock);
+    PlayClock& c = s->clock;
+    if (got < frames && c.endFrame < 0)
+        c.endFrame = c.baseFrame + c.writtenFrames + got;
+    keepHeard(s, out, frames);
+    c.writtenFrames += frames;
+    c.heardAtMark = (double)(c.baseFrame + std::max<int64_t>(0, c.writtenFrames - 2 * periodFrames));
+    c.capAtMark = (double)(c.baseFrame + std::max<int64_t>(0, c.writtenFrames - periodFrames));
+    c.mark = now;
+    if (c.endFrame >= 0 && c.heardAtMark >= c.endFrame && !c.endFired) {
+        c.endFired = true;
+        if (s->endCallback)
+            s->endCallback(s, nullptr, 0, s->endUser);
+    }
+}
+
+static bool openDevice()
+{
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        std::fprintf(stderr, "zant: no audio: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_AudioSpec want{}, have{};
+    want.freq = outputRate;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = DEVICE_PERIOD;
+    want.callback = deviceCallback;
+    const char* name = driverIndex > 0 ? SDL_GetAudioDeviceName(driverIndex - 1, 0) : nullptr;
+    device = SDL_OpenAudioDevice(name, 0, &want, &have, 0);
+    if (device == 0) {
+        std::fprintf(stderr, "zant: no audio output device: %s\n", SDL_GetError());
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    periodFrames = have.samples;
+    SDL_PauseAudioDevice(device, 0);
+    return true;
+}
+
+static void closeDevice()
+{
+    if (device == 0)
+        return;
+    SDL_CloseAudioDevice(device);
+    device = 0;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+// --- the silent player -------------------------------------------------------
+
+// Returns when the end is due, or "never" while paused or already ended;
+// sends the notification (under silent.mutex, so a closing stream waits).
+static bool silentEndDue(Clock::time_point* due)
+{
+    SoundStream* s = playing;
+    if (!s)
+        return false;
+    std::lock_guard<std::mutex> guard(s->lock);
+    PlayClock& c = s->clock;
+    if (!c.running || c.endFired)
+        return false;
+    double left = (c.endFrame - c.heardAtMark) / outputRate;
+    *due = c.mark + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(left));
+    if (Clock::now() < *due)
+        return true;
+    c.endFired = true;
+    if (s->endCallback)
+        s->endCallback(s, nullptr, 0, s->endUser);
+    return false;
+}
+
+static void silentLoop()
+{
+    std::unique_lock<std::mutex> lock(silent.mutex);
+    while (!silent.quit) {
+        Clock::time_point due;
+        if (silentEndDue(&due))
+            silent.wake.wait_until(lock, due);
+        else
+            silent.wake.wait(lock);
+    }
+}
+
+static void startSilentPlayer()
+{
+    silent.quit = false;
+    silent.thread = new std::thread(silentLoop);
+}
+
+static void stopSilentPlayer()
+{
+    if (!silent.thread)
+        return;
+    {
+        std::lock_guard<std::mutex> guard(silent.mutex);
+        silent.quit = true;
+        silent.wake.notify_all();
+    }
+    silent.thread->join();
+    delete silent.thread;
+    silent.thread = nullptr;
+}
+
+// --- the library calls -------------------------------------------------------
+
+float soundGetVersion()
+{
+    return SOUND_LAYER_VERSION;
+}
+
+bool soundSetOutput(int output)
+{
+    if (initialised)
+        return fail(SOUND_ERR_BUSY);
+    if (output != SOUND_OUTPUT_NOSOUND && output != SOUND_OUTPUT_SYSTEM && output != SOUND_OUTPUT_NONREALTIME)
+        return fail(SOUND_ERR_INVALID_PARAM);
+    outputType = output;
+    return true;
+}
+
+bool soundSetDriver(int driver)
+{
+    if (initialised)
+        return fail(SOUND_ERR_BUSY);
+    if (driver < 0)
+        return fail(SOUND_ERR_INVALID_PARAM);
+    driverIndex = driver;
+    return true;
+}
+
+bool soundInit(int mixRate, int, unsigned)
+{
+    if (initialised)
+        return fail(SOUND_ERR_BUSY);
+    if (mixRate < 8000)
+        return fail(SOUND_ERR_INVALID_PARAM);
+    outputRate = mixRate;
+    if (outputType == SOUND_OUTPUT_SYSTEM && !openDevice())
+        return fail(SOUND_ERR_INIT);
+    if (outputType == SOUND_OUTPUT_NOSOUND)
+        startSilentPlayer();
+    initialised = true;
+    lastError = SOUND_ERR_NONE;
+    return true;
+}
+
+void soundClose()
+{
+    stopSilentPlayer();
+    closeDevice();
+    playing = nullptr;
+    fftUnit.active = false;
+    initialised = false;
+}
+
+int soundGetError()
+{
+    return lastError;
+}
+
+SoundStream* soundStreamOpen(const char* data, unsigned mode, int length)
+{
+    if (!initialised) {
+        fail(SOUND_ERR_UNINITIALIZED);
+        return nullptr;
+    }
+    if (!data || !(mode & SOUND_LOADMEMORY) || length < 0) {
+        fail(SOUND_ERR_INVALID_PARAM);
+        return nullptr;
+    }
+    if (length == 0) {
+        fail(SOUND_ERR_FILE_BAD);
+        return nullptr;
+    }
+    Mp3OpenResult result;
+    Mp3Decoder* decoder = mp3Open((const unsigned char*)data, (size_t)length, &result);
+    if (!decoder) {
+        fail(result == MP3_NOT_MP3 ? SOUND_ERR_FILE_FORMAT : SOUND_ERR_MEMORY);
+        return nullptr;
+    }
+    Mp3Info info = mp3Info(decoder);
+    SDL_AudioStream* converter =
+        SDL_NewAudioStream(AUDIO_S16SYS, (Uint8)info.channels, info.rate, AUDIO_S16SYS, 2, outputRate);
+    if (!converter) {
+        mp3Close(decoder);
+        fail(SOUND_ERR_MEMORY);
+        return nullptr;
+    }
+    SoundStream* s = new SoundStream;
+    s->decoder = decoder;
+    s->info = info;
+    s->converter = converter;
+    s->lengthFrames = (info.lengthSamples * outputRate + info.rate - 1) / info.rate;
+    s->lengthMs = (int)(info.lengthSamples * 1000 / info.rate);
+    s->outLimit = s->lengthFrames;
+    s->chunkFrames = convertChunk(info.rate);
+    s->pending = new int16_t[(size_t)s->chunkFrames * info.channels];
+    s->ring = new float[RING_FRAMES]();
+    resetClock(s, 0);
+    return s;
+}
+
+static void detach(SoundStream* s)
+{
+    if (playing != s)
+        return;
+    if (device)
+        SDL_LockAudioDevice(device);
+    {
+        std::lock_guard<std::mutex> guard(silent.mutex);
+        playing = nullptr;
+        silent.wake.notify_all();
+    }
+    if (device)
+        SDL_UnlockAudioDevice(device);
+}
+
+bool soundStreamClose(SoundStream* stream)
+{
+    if (!stream)
+        return fail(SOUND_ERR_INVALID_PARAM);
+    detach(stream);
+    mp3Close(stream->decoder);
+    SDL_FreeAudioStream(stream->converter);
+    delete[] stream->ring;
+    delete[] stream->pending;
+    delete stream;
+    return true;
+}
+
+bool soundStreamSetEndCallback(SoundStream* stream, SoundStreamCallback callback, int userValue)
+{
+    if (!stream)
+        return fail(SOUND_ERR_INVALID_PARAM);
+    if (device)
+        SDL_LockAudioDevice(device);
+    {
+        std::lock_guard<std::mutex> guard(silent.mutex);
+        stream->endCallback = callback;
+        stream->endUser = userValue;
+    }
+    if (device)
+        SDL_UnlockAudioDevice(device);
+    return true;
+}
+
+bool soundStreamSetSynchCallback(SoundStream* stream, SoundStreamCallback callback, int userValue)
+{
+    if (!stream)
+        return fail(SOUND_ERR_INVALID_PARAM);
+    stream->syncCallback = callback;
+    stream->syncUser = userValue;
+    return true;
+}
+
+int soundStreamPlayEx(int channel, SoundStream* stream, SoundDspUnit*, bool paused)
+{
+    if (!initialised) {
+        fail(SOUND_ERR_UNINITIALIZED);
+        return -1;
+    }
+    if (!stream || (channel != SOUND_FREE && channel != 0)) {
+        fail(SOUND_ERR_INVALID_PARAM);
+        return -1;
+    }
+    if (playing) {
+        fail(SOUND_ERR_CHANNEL_ALLOC);
+        return -1;
+    }
+    if (device)
+        SDL_LockAudioDevice(device);
+    {
+        std::lock_guard<std::mutex> guard(stream->lock);
+        stream->clock.running = !paused;
+        stream->clock.mark = Clock::now();
+    }
+    {
+        std::lock_guard<std::mutex> guard(silent.mutex);
+        playing = stream;
+        silent.wake.notify_all();
+    }
+    if (device)
+        SDL_UnlockAudioDevice(device);
+    return 0;
+}
+
+bool soundSetPaused(int channel, bool paused)
+{
+    SoundStream* s = playing;
+    if (channel != 0 || !s)
+        return fail(SOUND_ERR_INVALID_PARAM);
+    {
+        std::lock_guard<std::mutex> guard(s->lock);
+        PlayClock& c = s->clock;
+        Clock::time_point now = Clock::now();
+        if (paused && c.running) {
+            c.heardAtMark = c.capAtMark = heardFrame(s, now);
+            c.running = false;
+        } else if (!paused && !c.running) {
+            c.mark = now;
+            c.running = true;
+        }
+    }
+    wakeSilentPlayer();
+    return true;
+}
+
+// The reading in output frames, held from running backwards between seeks.
+static double readFrame(SoundStream* s)
+{
+    std::lock_guard<std::mutex> guard(s->lock);
+    double frame = heardFrame(s, Clock::now());
+    if (s->lastGeneration == s->clock.generation && frame < s->lastReported)
+        frame = s->lastReported;
+    s->lastReported = frame;
+    s->lastGeneration = s->clock.generation;
+    return frame;
+}
+
+static double offsetFrames()
+{
+    return realtime() ? clockOffsetMs * (double)outputRate / 1000.0 : 0.0;
+}
+
+int soundStreamGetTime(SoundStream* stream)
+{
+    if (!stream) {
+        fail(SOUND_ERR_INVALID_PARAM);
+        return 0;
+    }
+    double frame = readFrame(stream) - offsetFrames();
+    int64_t ms = (int64_t)std::floor(frame * 1000.0 / outputRate);
+    if (ms < 0)
+        ms = 0;
+    if (realtime() && ms > stream->lengthMs)
+        ms = stream->lengthMs;
+    return (int)ms;
+}
+
+// Frames are rounded up so that reading the time back gives the same ms.
+bool soundStreamSetTime(SoundStream* stream, int ms)
+{
+    if (!stream)
+        return fail(SOUND_ERR_INVALID_PARAM);
+    if (ms < 0)
+        ms = 0;
+    int64_t frame = ((int64_t)ms * outputRate + 999) / 1000;
+    int64_t sample = ((int64_t)ms * stream->info.rate + 999) / 1000;
+    if (realtime())
+        frame = std::min(frame, stream->lengthFrames);
+    bool onDevice = device && playing == stream;
+    if (onDevice)
+        SDL_LockAudioDevice(device);
+    seekDecoder(stream, sample, frame);
+    {
+        std::lock_guard<std::mutex> guard(stream->lock);
+        bool running = stream->clock.running;
+        resetClock(stream, frame);
+        stream->clock.running = running;
+    }
+    if (onDevice)
+        SDL_UnlockAudioDevice(device);
+    wakeSilentPlayer();
+    return true;
+}
+
+int soundStreamGetLengthMs(SoundStream* stream)
+{
+    if (!stream) {
+        fail(SOUND_ERR_INVALID_PARAM);
+        return 0;
+    }
+    return stream->lengthMs;
+}
+
+void soundSetClockOffset(int ms)
+{
+    clockOffsetMs = ms;
+}
+
+int soundStreamRender(SoundStream* stream, int16_t* out, int frames)
+{
+    if (!stream || frames < 0 || (device && playing == stream)) {
+        fail(SOUND_ERR_INVALID_PARAM);
+        return 0;
+    }
+    return renderFrames(stream, out, frames);
+}
+
+// --- the spectrum -------------------------------------------------------------
+
+SoundDspUnit* soundDspGetFFTUnit()
+{
+    return &fftUnit;
+}
+
+bool soundDspSetActive(SoundDspUnit* unit, bool active)
+{
+    if (!unit)
+        return fail(SOUND_ERR_INVALID_PARAM);
+    unit->active = active;
+    return true;
+}
+
+static void heardWindow(SoundStream* s, int64_t end, float* mono)
+{
+    std::lock_guard<std::mutex> guard(s->lock);
+    int64_t oldest = std::max(s->ringFrom, s->ringTo - RING_FRAMES);
+    for (int i = 0; i < SPECTRUM_WINDOW; i++) {
+        int64_t f = end - SPECTRUM_WINDOW + i;
+        mono[i] = (f >= oldest && f < s->ringTo) ? s->ring[f & (RING_FRAMES - 1)] : 0.0f;
+    }
+}
+
+// Without a device nothing was written, so the window is decoded afresh;
+// a few frames ahead of it let the converter settle first.
+static void decodedWindow(SoundStream* s, int64_t end, float* mono)
+{
+    const int lead = 256;
+    int16_t frames[(SPECTRUM_WINDOW + lead + 4) * 2];
+    std::fill(mono, mono + SPECTRUM_WINDOW, 0.0f);
+    if (end <= 0)
+        return;
+    int64_t first = std::max<int64_t>(0, end - SPECTRUM_WINDOW - lead);
+    int64_t sample = first * s->info.rate / outputRate;
+    int64_t outFirst = (sample * outputRate + s->info.rate / 2) / s->info.rate;
+    int count = (int)std::min<int64_t>(end - outFirst, SPECTRUM_WINDOW + lead + 4);
+    seekDecoder(s, sample, outFirst);
+    renderFrames(s, frames, count);
+    for (int i = 0; i < SPECTRUM_WINDOW; i++) {
+        int k = count - SPECTRUM_WINDOW + i;
+        if (k >= 0)
+            mono[i] = (frames[2 * k] + frames[2 * k + 1]) / 65536.0f;
+    }
+}
+
+const float* soundDspGetSpectrum()
+{
+    SoundStream* s = playing;
+    if (!fftUnit.active || !s)
+        return nullptr;
+    int64_t end = (int64_t)std::floor(readFrame(s) - offsetFrames());
+    float mono[SPECTRUM_WINDOW];
+    if (outputType == SOUND_OUTPUT_SYSTEM) {
+        heardWindow(s, end, mono);
+    } else {
+        if (end == s->spectrumFrame && s->clock.generation == s->spectrumGeneration)
+            return spectrum;
+        decodedWindow(s, end, mono);
+        s->spectrumFrame = end;
+        s->spectrumGeneration = s->clock.generation;
+    }
+    computeSpectrum(mono, spectrum);
+    return spectrum;
+}

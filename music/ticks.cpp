@@ -1,0 +1,34 @@
+#include "music/ticks.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "music/music.h"
+
+int recordedTicks[TICK_CAPACITY];
+int recordedTickCount = 0;
+
+void recordTick()
+{
+    if (recordedTickCount >= TICK_CAPACITY)
+        return;
+    recordedTicks[recordedTickCount] = (int)(songTime() * 64.0);
+    recordedTickCount++;
+}
+
+// Pattern by arithmetic shift, row as the remainder with the tick's sign.
+void writeTickFile()
+{
+    FILE* file = std::fopen("ticks.inc", "w");
+    if (!file) {
+        std::fprintf(stderr, "zant: warning: cannot create ticks.inc (%s); the ticks were not saved\n",
+                     std::strerror(errno));
+        return;
+    }
+    std::fprintf(file, "static int ticktable[]={\n");
+    for (int i = 0; i < recordedTickCount; i++)
+        std::fprintf(file, " 64*%i + %i,\n", recordedTicks[i] >> 6, recordedTicks[i] % 64);
+    std::fprintf(file, "};\n");
+    std::fclose(file);
+}
