@@ -1,6 +1,9 @@
 #include "fx/effects.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "app/window.h"
 #include "fx/overlay.h"
@@ -158,7 +161,7 @@ int mosaicSampleY(int gridHeight, int k)
 }
 
 // One single-pixel copy per texel keeps the sampling on the graphics side.
-static void sampleMosaicGrid(const Texture* grid)
+static void copyMosaicGrid(const Texture* grid)
 {
     bindTexture(grid, 0);
     glReadBuffer(GL_BACK);
@@ -169,11 +172,56 @@ static void sampleMosaicGrid(const Texture* grid)
     }
 }
 
+// Same texels from one read of the frame and one upload per grid.
+static void readBackMosaicGrids()
+{
+    static std::vector<uint8_t> frame;
+    static std::vector<uint8_t> texels;
+    frame.resize((size_t)screenwidth * screenheight * 4);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, screenwidth, screenheight, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+    for (int i = 0; i < 4; i++) {
+        const Texture* grid = mosaictex[i];
+        texels.resize((size_t)grid->width * grid->height * 4);
+        for (int k = 0; k < grid->height; k++) {
+            size_t row = (size_t)mosaicSampleY(grid->height, k) * screenwidth;
+            for (int j = 0; j < grid->width; j++)
+                std::memcpy(&texels[((size_t)k * grid->width + j) * 4],
+                            &frame[(row + mosaicSampleX(grid->width, j)) * 4], 4);
+        }
+        bindTexture(grid, 0);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, grid->width, grid->height, GL_RGBA, GL_UNSIGNED_BYTE,
+                        texels.data());
+    }
+    glPopClientAttrib();
+}
+
+// On a software rasteriser every single-pixel copy is a full round trip
+// through the renderer (about 75 ms for the 1360 of a frame), while one
+// read-back costs about a millisecond and gives identical texels. On a GPU
+// the read-back would stall the pipeline, so the copies stay.
+static bool softwareRenderer()
+{
+    const char* r = (const char*)glGetString(GL_RENDERER);
+    return r && (std::strstr(r, "llvmpipe") || std::strstr(r, "softpipe") || std::strstr(r, "swrast"));
+}
+
+int mosaicSampling = -1;
+
 void mosaicGlow(float intensity, int flags)
 {
+    if (mosaicSampling < 0)
+        mosaicSampling = softwareRenderer() ? MOSAIC_READBACK : MOSAIC_COPIES;
     pushState();
-    for (int i = 0; i < 4; i++)
-        sampleMosaicGrid(mosaictex[i]);
+    if (mosaicSampling == MOSAIC_READBACK) {
+        readBackMosaicGrids();
+    } else {
+        for (int i = 0; i < 4; i++)
+            copyMosaicGrid(mosaictex[i]);
+    }
     // Copied rows run bottom-up, so each grid is drawn flipped.
     for (int i = 0; i < 4; i++)
         drawTexturedQuad(mosaictex[i], 0.0f, 0.0f, 1.0f, 1.0f, -1.0f, 0.0f,

@@ -16,6 +16,12 @@ void mirrorEffect(Texture* texture, float intensity, int flags);
 // coarser the brighter (intensity x 0.25, 0.5, 0.75, 1.0).
 void mosaicGlow(float intensity, int flags);
 
+// How mosaicGlow fills its grids: MOSAIC_COPIES, one single-pixel copy per
+// texel on the graphics side, or MOSAIC_READBACK, one read of the frame and
+// one upload per grid (same texels). -1 until the first glow picks by renderer.
+enum { MOSAIC_COPIES = 0, MOSAIC_READBACK = 1 };
+extern int mosaicSampling;
+
 // Window pixel that texel (j, k) of a mosaic grid of the given size samples.
 int mosaicSampleX(int gridWidth, int j);
 int mosaicSampleY(int gridHeight, int k);

@@ -2,6 +2,8 @@
 // back buffer, the effect runs, and the resulting pixels and textures are read.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -63,7 +65,9 @@ bool near(Rgb a, Rgb b, int tol)
 
 std::string show(Rgb c)
 {
-    return "(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "(%d,%d,%d)", c.r, c.g, c.b);
+    return buf;
 }
 
 // A frame where every pixel differs from its neighbours in some channel.
@@ -85,6 +89,14 @@ int countMismatches(const std::vector<uint8_t>& got, const FrameFn& want, int to
                 bad++;
             }
     return bad;
+}
+
+// Keeps a picture of the window for looking at (build/test-output).
+void savePicture(const char* name)
+{
+    std::string dir = std::string(ZANT_BINARY_DIR) + "/test-output";
+    std::filesystem::create_directories(dir);
+    writePngRgb((dir + "/effects_" + name + ".png").c_str(), readPixelsRgb(0, 0, W, H), W, H);
 }
 
 class Effects : public GlTest {
@@ -121,6 +133,7 @@ TEST_F(Effects, SmearSpreadsALineIntoTenEvenCopiesAlongX)
     putFrame([](int x, int) { return x == 320 ? Rgb{255, 255, 255} : Rgb{0, 0, 0}; });
     // Spread 8 puts the copies 4 pixels apart, from 320 - 5*4 to 320 + 4*4.
     smearEffect(screenCopy, 5, 8.0f, 0.5f, 0);
+    savePicture("smear_line");
     auto got = readPixelsRgb(0, 240, W, 1);
     for (int x = 280; x < 360; x++) {
         Rgb c = at(got, x, 0);
@@ -193,6 +206,7 @@ TEST_F(Effects, MirrorIsSymmetricAboutBothCentreLines)
         return Rgb{x * 255 / 639, y >= 160 && y <= 320 ? (y - 160) * 255 / 160 : 0, (x * 7 + y * 3) & 255};
     });
     mirrorEffect(screenCopy, 1.0f, 0);
+    savePicture("mirror");
     auto got = readPixelsRgb(0, 0, W, H);
     int bad = 0;
     for (int y = 60; y < 420; y++)
@@ -242,10 +256,33 @@ Rgb texel(const std::vector<uint8_t>& texels, int width, int j, int k)
     return {p[0], p[1], p[2]};
 }
 
-TEST_F(Effects, MosaicTexelsHoldTheGridCentresOfTheBand)
+// Both ways of filling the grids must give the same texels.
+class MosaicSampling : public Effects, public ::testing::WithParamInterface<int> {
+protected:
+    void SetUp() override
+    {
+        Effects::SetUp();
+        saved = mosaicSampling;
+        mosaicSampling = GetParam();
+    }
+    void TearDown() override
+    {
+        mosaicSampling = saved;
+        Effects::TearDown();
+    }
+    int saved = -1;
+};
+
+INSTANTIATE_TEST_SUITE_P(Effects, MosaicSampling, ::testing::Values(MOSAIC_COPIES, MOSAIC_READBACK),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(info.param == MOSAIC_COPIES ? "PixelCopies" : "ReadBack");
+                         });
+
+TEST_P(MosaicSampling, TexelsHoldTheGridCentresOfTheBand)
 {
     putFrame(coded);
     mosaicGlow(0.5f, DF_ADD | DF_NEAREST);
+    savePicture("mosaic");
     auto g32 = readTexels(mosaictex[0]);
     auto g4 = readTexels(mosaictex[3]);
     EXPECT_EQ(show(texel(g32, 32, 0, 0)), show(coded(9, 70)));
@@ -265,7 +302,7 @@ TEST_F(Effects, MosaicTexelsHoldTheGridCentresOfTheBand)
     }
 }
 
-TEST_F(Effects, MosaicLayersAddAnEighthMoreEachFromFineToCoarse)
+TEST_P(MosaicSampling, LayersAddAnEighthMoreEachFromFineToCoarse)
 {
     // The grids sample disjoint columns, so painting one grid's columns
     // lights that layer alone.
@@ -279,6 +316,27 @@ TEST_F(Effects, MosaicLayersAddAnEighthMoreEachFromFineToCoarse)
         EXPECT_NEAR(at(readPixelsRgb(0, 0, W, H), 330, 240).r, want, 1) << "layer " << i;
         EXPECT_EQ(pixelAt(330, 30), 0u) << "nothing added outside the band";
     }
+}
+
+TEST_F(Effects, MosaicReadsBackOnASoftwareRendererAndKeepsPixelStore)
+{
+    int saved = mosaicSampling;
+    mosaicSampling = -1;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    putFrame(patterned);
+    mosaicGlow(0.25f, DF_ADD);
+    std::string renderer = (const char*)glGetString(GL_RENDERER);
+    if (renderer.find("llvmpipe") != std::string::npos) {
+        EXPECT_EQ(mosaicSampling, MOSAIC_READBACK) << renderer;
+    }
+    EXPECT_NE(mosaicSampling, -1);
+    GLint pack = 0, unpack = 0;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+    EXPECT_EQ(pack, 1);
+    EXPECT_EQ(unpack, 1);
+    mosaicSampling = saved;
 }
 
 // --- state left behind ---------------------------------------------------
