@@ -46,10 +46,29 @@ int wrapIndex(int i, int period) {
 
 double fade(double t) { return t * t * t * (t * (t * 6.0 - 15.0) + 10.0); }
 
+// 256 unit gradients evenly spread around the circle, made once.
+struct GradientTable {
+  double x[256], y[256];
+};
+
+const GradientTable& gradients() {
+  static const GradientTable table = [] {
+    GradientTable t;
+    for (int i = 0; i < 256; ++i) {
+      double angle = (i + 0.5) * (6.283185307179586 / 256.0);
+      t.x[i] = std::cos(angle);
+      t.y[i] = std::sin(angle);
+    }
+    return t;
+  }();
+  return table;
+}
+
 // Dot product of the corner's pseudo-random unit gradient with the offset.
 double cornerDot(int ix, int iy, double dx, double dy, std::uint32_t seed) {
-  double angle = hashUnit(ix, iy, seed) * 6.283185307179586;
-  return std::cos(angle) * dx + std::sin(angle) * dy;
+  const GradientTable& g = gradients();
+  unsigned i = hashCell(ix, iy, seed) >> 24;
+  return g.x[i] * dx + g.y[i] * dy;
 }
 
 }  // namespace

@@ -223,7 +223,7 @@ void readouts(Mask& cold, Mask& warm) {
   drawText(cold, "AZ 217.5  EL 12.8", 12, left, top + 34.0f, TextAlign::left, 1.0f, 0.75f);
   drawText(cold, "ZANT//SYS", 12, 760.0f, top, TextAlign::right, 2.0f, 0.75f);
   drawText(cold, "180 BPM", 12, 760.0f, top + 18.0f, TextAlign::right, 1.0f, 0.75f);
-  drawText(cold, "SCAN", 11, focusX + 60.0f, focusY + 4.0f, TextAlign::left, 1.0f, 0.7f);
+  drawText(cold, "SCAN", 11, focusX, focusY + 82.0f, TextAlign::centre, 2.0f, 0.7f);
 }
 
 }  // namespace

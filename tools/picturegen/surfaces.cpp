@@ -223,6 +223,7 @@ Canvas paintTxtr2() {
 namespace {
 
 const int sphereSize = 512;
+const float sunAzimuth = 1.25f;  // low sun off to the right of the viewer
 
 // Angle from a to b, wrapped into -pi..pi, so nothing seams behind the ball.
 float angleBetween(float a, float b) {
@@ -244,13 +245,13 @@ Rgb skyColour(float rx, float ry, float rz) {
                  std::pow(el, 0.45f));
   float cloud = static_cast<float>(
       fractalNoise(az / 6.2831853 * 12.0, el * 9.0, 4, 12, 0, 31u));
-  c = c * (0.85f + 0.25f * cloud);
+  c = c * (0.8f + 0.35f * cloud);
   float boxes = softBox(az, el, -1.0f, -0.55f, 0.40f, 0.78f) +
                 softBox(az, el, 0.35f, 0.62f, 0.55f, 0.70f) +
-                softBox(az, el, 1.7f, 2.3f, 0.18f, 0.30f);
+                softBox(az, el, -2.3f, -1.7f, 0.18f, 0.30f);
   c = c + iceWhite * (1.6f * boxes);
-  float sunDist = std::hypot(angleBetween(az, 2.6f) * 0.8f, el - 0.08f);
-  c = c + amber * (1.5f * std::exp(-sunDist * 18.0f)) + emberOrange * (0.4f * std::exp(-sunDist * 4.0f));
+  float sunDist = std::hypot(angleBetween(az, sunAzimuth) * 0.8f, el - 0.08f);
+  c = c + amber * (2.2f * std::exp(-sunDist * 11.0f)) + emberOrange * (0.6f * std::exp(-sunDist * 3.5f));
   return c;
 }
 
@@ -267,7 +268,7 @@ Rgb groundColour(float rx, float ry, float rz) {
 Rgb environment(float rx, float ry, float rz) {
   float az = std::atan2(rx, rz);
   Rgb c = ry >= 0.0f ? skyColour(rx, ry, rz) : groundColour(rx, ry, rz);
-  float fromSun = angleBetween(az, 2.6f);
+  float fromSun = angleBetween(az, sunAzimuth);
   float sunSide = std::exp(-fromSun * fromSun * 1.5f);
   float horizon = std::exp(-std::fabs(ry) * 22.0f) * (0.35f + 1.1f * sunSide);
   c = c + emberOrange * horizon;
@@ -287,7 +288,7 @@ Rgb sphereSample(float s, float t) {
 
 Canvas paintMetal() {
   Canvas c = makeCanvas(sphereSize, sphereSize, rgb(0, 0, 0));
-  const int ss = 3;
+  const int ss = 2;
   for (int y = 0; y < sphereSize; ++y)
     for (int x = 0; x < sphereSize; ++x) {
       Rgb sum;
