@@ -1,4 +1,135 @@
-// Placeholder until the timeline lands: a cleared frame.
 #include "scenes/timeline.h"
-#include "render/state.h"
-void runTimeline() { applyRenderState(&blackPreset); }
+
+#include <cmath>
+
+#include "fx/effects.h"
+#include "fx/overlay.h"
+#include "music/music.h"
+#include "music/spectrum.h"
+#include "scenes/flicker.h"
+#include "scenes/scenes.h"
+#include "texture/assets.h"
+
+const TimelineOps realTimelineOps = {
+    songTime,           analyzeSpectrum,     drawSilhouetteScene, drawCubeSwarmScene,
+    drawBreakingBoxesScene, drawColumnHallScene, drawSlabTunnelScene, drawMetalModelScene,
+    drawFlickerOverlay, smearEffect,         mirrorEffect,        mosaicGlow,
+    drawOverlay,
+};
+
+const TimelineOps* timelineOps = &realTimelineOps;
+
+int cycleIndex(float t)
+{
+    return (int)(t * 2.0f);
+}
+
+float mirrorPulse(float t)
+{
+    return (float)(0.6 + 0.4 * std::sin(6.283185307179586 * t));
+}
+
+// Scene by half pattern, period 4: hall, tunnel, boxes, metal model.
+static void drawCycleScene(const TimelineOps& op, float t, int k)
+{
+    switch (k % 4) {
+    case 0: op.columnHall(t, DF_DRAW); break;
+    case 1: op.slabTunnel(t); break;
+    case 2: op.breakingBoxes(t); break;
+    default: op.metalModel(t); break;
+    }
+}
+
+// Effects by half pattern, period 3, so the pairing repeats every 12 halves.
+static void drawCycleEffects(const TimelineOps& op, float t, int k, float bass)
+{
+    switch (k % 3) {
+    case 0:
+        op.mosaic(0.5f, DF_ADD | DF_NEAREST);
+        op.overlay(gridtex, 1.0f, DF_DARKEN);
+        op.flicker(t);
+        break;
+    case 1:
+        op.mirror(screentex, mirrorPulse(t), DF_ADD);
+        op.flicker(t);
+        op.flicker(t);
+        break;
+    default:
+        op.smear(screentex, 5, bass, t, 0);
+        op.flicker(t);
+        break;
+    }
+}
+
+// Patterns 6 to 22: one row every one or two patterns.
+static void drawMiddleRows(const TimelineOps& op, float t, float bass)
+{
+    if (t < 10.0f) {
+        op.cubeSwarm(t);
+        op.smear(screentex, 5, bass + bass, t, 0);
+        op.flicker(t);
+    } else if (t < 12.0f) {
+        op.breakingBoxes(t);
+        op.mosaic(0.5f, DF_ADD | DF_NEAREST);
+        op.flicker(t);
+        op.overlay(gridtex, 1.0f, DF_DARKEN);
+    } else if (t < 14.0f) {
+        op.columnHall(t, DF_DRAW);
+        op.mirror(screentex, 1.0f, 0);
+        op.flicker(t);
+    } else if (t < 16.0f) {
+        op.slabTunnel(t);
+        op.flicker(t);
+    } else if (t < 17.0f) {
+        op.cubeSwarm(t);
+        op.mosaic(0.25f, DF_ADD);
+        op.overlay(gridtex, 1.0f, DF_DARKEN);
+        op.flicker(t);
+    } else if (t < 18.0f) {
+        op.columnHall(t, DF_DRAW);
+        op.mirror(screentex, 0.25f, DF_ADD);
+        op.flicker(t);
+    } else if (t < 20.0f) {
+        op.metalModel(t);
+        op.mosaic(0.5f, DF_ADD);
+        op.flicker(t);
+    } else if (t < 21.0f) {
+        op.columnHall(t, DF_DRAW);
+        op.smear(screentex, 5, bass, t, 0);
+        op.flicker(t);
+    } else {
+        op.cubeSwarm(t);
+        op.mirror(screentex, 1.0f, 0);
+        op.flicker(t);
+    }
+}
+
+static void drawRow(const TimelineOps& op, float t, float bass)
+{
+    if (t < 6.0f) {
+        op.silhouette(t);
+        op.smear(screentex, 5, bass + bass, t, 0);
+    } else if (t < 22.0f) {
+        drawMiddleRows(op, t, bass);
+    } else if (t < 32.0f) {
+        int k = cycleIndex(t);
+        drawCycleScene(op, t, k);
+        drawCycleEffects(op, t, k, bass);
+    } else if (t < 36.0f) {
+        op.silhouette(t);
+        op.smear(screentex, 5, bass, t, 0);
+        op.flicker(t);
+    } else {
+        // The song's last change; a longer song keeps this row on screen.
+        op.silhouette(t);
+        op.smear(screentex, 5, bass, t, 0);
+    }
+}
+
+void runTimeline()
+{
+    const TimelineOps& op = *timelineOps;
+    float t = (float)op.songTime();
+    op.analyzeSpectrum();
+    drawRow(op, t, bandEnergy[0]);
+}

@@ -1,4 +1,33 @@
 // The show's timeline: which scene and effects make the frame at a song time.
 #pragma once
+#include "render/types.h"
 
+// Reads the song time once, runs the spectrum analysis and draws that time's
+// scene and effects.
 void runTimeline();
+
+// Everything the timeline calls goes through this table, so a test can put
+// recorders in place of the real clock, analysis, scenes and effects.
+struct TimelineOps {
+    double (*songTime)();
+    void (*analyzeSpectrum)();
+    void (*silhouette)(float t);
+    void (*cubeSwarm)(float t);
+    void (*breakingBoxes)(float t);
+    void (*columnHall)(float t, int mode);
+    void (*slabTunnel)(float t);
+    void (*metalModel)(float t);
+    void (*flicker)(float t);
+    void (*smear)(Texture* texture, int count, float spread, float direction, int flags);
+    void (*mirror)(Texture* texture, float intensity, int flags);
+    void (*mosaic)(float intensity, int flags);
+    void (*overlay)(const Texture* texture, float intensity, int flags);
+};
+
+extern const TimelineOps realTimelineOps;
+extern const TimelineOps* timelineOps;  // realTimelineOps unless a test swaps it
+
+// Half pattern index of the cycling section (44..63 between 22 and 32).
+int cycleIndex(float t);
+// Intensity of the cycling section's mirror: 0.2..1.0, once per pattern.
+float mirrorPulse(float t);
