@@ -99,11 +99,13 @@ void placeChip(Board& b, Mask& lines, const Chip& chip, float value) {
 // Traces leave the chip from every other node along its sides.
 void chipTraces(Board& b, Rng& rng, const Chip& chip, Mask& cold, Mask& warm) {
   for (int x = chip.gx0 + 1; x < chip.gx1; x += 2) {
+    if (nextUnit(rng) < 0.3) continue;
     TraceStyle st{nextUnit(rng) < 0.15 ? &warm : &cold, 0.9f};
     routeTrace(b, rng, x, chip.gy0 - 1, 6, 4 + nextInt(rng, 30), st);
     routeTrace(b, rng, x, chip.gy1 + 1, 2, 4 + nextInt(rng, 30), st);
   }
   for (int y = chip.gy0 + 1; y < chip.gy1; y += 2) {
+    if (nextUnit(rng) < 0.3) continue;
     TraceStyle st{nextUnit(rng) < 0.15 ? &warm : &cold, 0.9f};
     routeTrace(b, rng, chip.gx0 - 1, y, 4, 4 + nextInt(rng, 30), st);
     routeTrace(b, rng, chip.gx1 + 1, y, 0, 4 + nextInt(rng, 30), st);
@@ -121,11 +123,11 @@ Canvas paintBg2() {
   const Chip chips[] = {{8, 10, 17, 15}, {52, 8, 63, 12}, {30, 41, 37, 48}, {60, 40, 69, 46}};
   for (const Chip& chip : chips) placeChip(board, cold, chip, 1.0f);
   for (const Chip& chip : chips) chipTraces(board, rng, chip, cold, warm);
-  for (int i = 0; i < 260; ++i) {
+  for (int i = 0; i < 170; ++i) {
     int gx = 1 + nextInt(rng, gridW - 2), gy = 1 + nextInt(rng, gridH - 2);
     // Fewer traces start near the middle, where the tunnel shows through.
-    float ex = (gx - gridW * 0.5f) / (gridW * 0.32f), ey = (gy - gridH * 0.5f) / (gridH * 0.28f);
-    if (ex * ex + ey * ey < 1.0f && nextUnit(rng) < 0.75) continue;
+    float ex = (gx - gridW * 0.5f) / (gridW * 0.36f), ey = (gy - gridH * 0.5f) / (gridH * 0.32f);
+    if (ex * ex + ey * ey < 1.0f && nextUnit(rng) < 0.85) continue;
     TraceStyle st{nextUnit(rng) < 0.1 ? &warm : &cold,
                   static_cast<float>(nextRange(rng, 0.45, 0.9))};
     routeTrace(board, rng, gx, gy, nextInt(rng, 8) & ~1, 3 + nextInt(rng, 25), st);
