@@ -52,10 +52,13 @@ Strip* floorStrip(int count, const std::vector<int>& shown)
         float dx = visible ? 3.0f * i : 1000.0f;
         if (visible && count > 10)
             dx = (i == 0) ? 0.0f : 3.0f;
-        for (auto& c : floorTri) {
-            s->pos.insert(s->pos.end(), {c[0] + dx, c[1], c[2], 0.0f});
+        for (int k = 0; k < 3; k++) {
+            s->pos.push_back(floorTri[k][0] + dx);
+            s->pos.push_back(floorTri[k][1]);
+            s->pos.push_back(floorTri[k][2]);
+            s->pos.push_back(0.0f);
+            s->idx.push_back(3 * i + k);
         }
-        s->idx.insert(s->idx.end(), {3 * i, 3 * i + 1, 3 * i + 2});
     }
     s->mesh = compileMesh((const int (*)[3])s->idx.data(), (const float (*)[4])s->pos.data(), nullptr,
                           3 * count, count, 0);

@@ -41,18 +41,14 @@ std::vector<uint8_t> shrunkBand()
     return small;
 }
 
-// An 8-bit RGB PNG as rows bottom first; empty on any failure.
-std::vector<uint8_t> readPngRgb(const std::string& path, int& w, int& h)
+// Decodes an 8-bit RGB PNG into rows bottom first; empty on any failure.
+std::vector<uint8_t> decodePngRgb(FILE* f, int& w, int& h)
 {
     std::vector<uint8_t> out;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return out;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
-        std::fclose(f);
         return {};
     }
     png_init_io(png, f);
@@ -66,6 +62,15 @@ std::vector<uint8_t> readPngRgb(const std::string& path, int& w, int& h)
             std::copy(rows[y], rows[y] + w * 3, &out[(size_t)(h - 1 - y) * w * 3]);
     }
     png_destroy_read_struct(&png, &info, nullptr);
+    return out;
+}
+
+std::vector<uint8_t> readPngRgb(const std::string& path, int& w, int& h)
+{
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return {};
+    std::vector<uint8_t> out = decodePngRgb(f, w, h);
     std::fclose(f);
     return out;
 }

@@ -178,20 +178,23 @@ TEST_F(MeshDraw, ShatteredAtZeroLooksLikeWhole)
 
 TEST_F(MeshDraw, ShardTurnsAboutItsFirstCorner)
 {
-    // Axis (sin 0, sin 0, sin pi/2) = +z: a quarter turn swings the triangle
-    // from the right of its first corner to the left.
-    static const float pos[3][4] = {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, (float)(M_PI / 2), 0}};
+    // Axis (sin 0, sin 0, sin pi/2) = +z: a quarter turn about the first
+    // corner (0, -0.5) swings the triangle from its right to its left.
+    static const float pos[3][4] = {{0, -0.5f, 0, 0}, {1, 0, 0, 0}, {0, 1, (float)(M_PI / 2), 0}};
     Mesh* tri = singleTriangle(pos);
     flatView();
     glColor3f(1, 1, 1);
+    // Pixel of world (x, y) in the -2..2 view.
+    auto at = [](float x, float y) { return pixelAt((int)((x + 2) * 160), (int)((y + 2) * 120)); };
     drawMeshShattered(tri, 0.0f, 0.0f);
-    EXPECT_EQ(pixelAt(360, 270), 0xFFFFFFu) << "unturned: right of the corner";
-    EXPECT_EQ(pixelAt(280, 270), 0x000000u);
+    EXPECT_EQ(at(0.33f, 0.17f), 0xFFFFFFu) << "unturned";
+    EXPECT_EQ(at(-0.67f, -0.17f), 0x000000u);
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawMeshShattered(tri, 0.25f, 0.0f);
-    EXPECT_EQ(pixelAt(360, 270), 0x000000u);
-    EXPECT_EQ(pixelAt(280, 270), 0xFFFFFFu) << "quarter turn: left of the corner";
+    EXPECT_EQ(at(0.33f, 0.17f), 0x000000u);
+    EXPECT_EQ(at(-0.67f, -0.17f), 0xFFFFFFu) << "quarter turn about the first corner";
+    EXPECT_EQ(at(-0.17f, 0.33f), 0x000000u) << "not about the origin";
 }
 
 TEST_F(MeshDraw, ShardMovesAlongItsCornerNormal)

@@ -42,7 +42,7 @@ void expectRealPicture(const char* name, float t)
     glFinish();
     auto inside = band();
     EXPECT_GE(distinctColours(inside), 64) << name << " at " << t << ": band is (nearly) one colour";
-    EXPECT_GT(meanLevel(inside), 8.0) << name << " at " << t << ": band is nearly black";
+    EXPECT_GT(meanLevel(inside), 2.0) << name << " at " << t << ": band is nearly black";
     EXPECT_TRUE(allBlack(readPixelsRgb(0, 0, 640, 60))) << name << " at " << t << ": lower bar";
     EXPECT_TRUE(allBlack(readPixelsRgb(0, 420, 640, 60))) << name << " at " << t << ": upper bar";
 }
@@ -77,9 +77,9 @@ TEST_F(Scenes, StartUpDrawsInTheDocumentedOrder)
 
 TEST_F(Scenes, HallBuildDrawsNothingAndCountsOnce)
 {
+    applyRenderState(nullptr);
     glClearColor(1, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    applyRenderState(nullptr);
     const unsigned int oldList = halllist;
     drawColumnHallScene(12.0f, DF_BUILD);
     EXPECT_NE(halllist, oldList);
