@@ -128,12 +128,12 @@ Rgb shadePanel(const Mask& heights, const Mask& glow, int x, int y) {
   float diffuse = std::fmax(0.0f, nx * lx + ny * ly + nz * lz);
   float hx = lx, hy = ly, hz = lz + 1.0f;
   float hl = 1.0f / std::sqrt(hx * hx + hy * hy + hz * hz);
-  float spec = std::pow(std::fmax(0.0f, (nx * hx + ny * hy + nz * hz) * hl), 40.0f);
+  float shine = std::pow(std::fmax(0.0f, (nx * hx + ny * hy + nz * hz) * hl), 40.0f);
   float h = maskAtWrapped(heights, x, y);
   float cavity = smoothStep(-0.2f, 0.9f, h);  // grooves and seams hold shadow
   Rgb albedo = mixRgb(steelDark, steel, 0.75f) * panelGrime(x, y);
   Rgb c = albedo * ((0.30f + 0.95f * diffuse) * (0.35f + 0.65f * cavity));
-  c = c + steelLight * (0.45f * spec * cavity);
+  c = c + steelLight * (0.45f * shine * cavity);
   float e = maskAtWrapped(glow, x, y);
   return c + emberOrange * (1.6f * e);
 }
