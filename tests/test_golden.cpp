@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -75,6 +76,51 @@ std::vector<uint8_t> readPngRgb(const std::string& path, int& w, int& h)
     return out;
 }
 
+// The stills depend on the default pictures: a fingerprint of each, kept
+// beside the PNGs, tells a changed picture from a changed scene.
+const char* const kPictures[] = {"txtr1.jpg", "txtr2.jpg", "metal.jpg", "bg1.jpg", "bg2.jpg",
+                                 "bg3.jpg",   "bg4.jpg",   "bg5.jpg",   "bg6.jpg", "gridi.jpg"};
+
+std::string fingerprint(const std::string& path)
+{
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return "missing";
+    uint64_t hash = 1469598103934665603ull;
+    long size = 0;
+    for (int c; (c = std::fgetc(f)) != EOF; size++)
+        hash = (hash ^ (uint64_t)c) * 1099511628211ull;
+    std::fclose(f);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%ld %016llx", size, (unsigned long long)hash);
+    return buf;
+}
+
+std::string pictureFingerprints()
+{
+    std::string out;
+    for (const char* p : kPictures)
+        out += std::string(p) + " " + fingerprint(dataPath(p)) + "\n";
+    return out;
+}
+
+std::string fingerprintPath()
+{
+    return std::string(ZANT_SOURCE_DIR) + "/tests/golden/pictures.txt";
+}
+
+std::string readText(const std::string& path)
+{
+    std::string out;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return out;
+    for (int c; (c = std::fgetc(f)) != EOF;)
+        out += (char)c;
+    std::fclose(f);
+    return out;
+}
+
 std::string goldenPath(const char* name)
 {
     return std::string(ZANT_SOURCE_DIR) + "/tests/golden/" + name + ".png";
@@ -115,6 +161,22 @@ protected:
         ASSERT_TRUE(startShowHeadless(reason)) << reason;
     }
 };
+
+TEST_F(Golden, MadeFromTheseDefaultPictures)
+{
+    const std::string now = pictureFingerprints();
+    if (std::getenv("ZANT_UPDATE_GOLDEN")) {
+        FILE* f = std::fopen(fingerprintPath().c_str(), "wb");
+        ASSERT_NE(f, nullptr) << fingerprintPath();
+        std::fputs(now.c_str(), f);
+        std::fclose(f);
+        return;
+    }
+    EXPECT_EQ(now, readText(fingerprintPath()))
+        << "the pictures in " << dataDir << " are not the ones the golden stills were made from: "
+        << "if tools/picturegen changed on purpose, remake the data (picturegen --force) and then the "
+        << "stills (scripts/update-golden.sh); if only your data folder is old, remake the data";
+}
 
 // One process, the scenes in show order, so every random table is filled
 // from the same generator state on every run.
