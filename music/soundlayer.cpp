@@ -43,8 +43,10 @@ struct SoundStream {
     int16_t* pending = nullptr;
     int pendingFrames = 0;
     int chunkFrames = 0;
+    int64_t chunkOutFrames = 0;  // what one chunk converts to, exactly
+    int64_t skipFrames = 0;  // converted frames before the seek target
     int64_t fedFrames = 0;   // source frames converted since the last seek
-    int64_t seekFrame = 0;   // output frame the last seek went to
+    int64_t seekFrame = 0;   // output frame where conversion restarted
     int64_t outFrame = 0;    // output frame the next render starts at
     int64_t outLimit = 0;    // output frame where the sound ends
     bool flushed = false;    // the decoder is exhausted and the converter flushed
@@ -174,6 +176,16 @@ static int renderFrames(SoundStream* s, int16_t* out, int frames)
     int filled = 0;
     while (filled < frames && s->outFrame < s->outLimit) {
         int available = SDL_AudioStreamAvailable(s->converter) / 4;
+        if (available > 0 && s->skipFrames > 0) {
+            int16_t scratch[CONVERT_CHUNK * 2];
+            int want = (int)std::min<int64_t>(std::min(available, CONVERT_CHUNK), s->skipFrames);
+            int got = SDL_AudioStreamGet(s->converter, scratch, want * 4) / 4;
+            if (got <= 0)
+                break;
+            s->skipFrames -= got;
+            s->outFrame += got;
+            continue;
+        }
         if (available > 0) {
             int64_t want = std::min<int64_t>(std::min(available, frames - filled), s->outLimit - s->outFrame);
             int got = SDL_AudioStreamGet(s->converter, out + filled * 2, (int)want * 4) / 4;
@@ -191,13 +203,19 @@ static int renderFrames(SoundStream* s, int16_t* out, int frames)
     return filled;
 }
 
-static void seekDecoder(SoundStream* s, int64_t sample, int64_t frame)
+// Conversion restarts on the chunk grid one chunk ahead of the target, and
+// the frames up to the target are dropped: the converter then has the same
+// input around every frame as in a run from the start, so what follows a
+// seek is exactly what a full decode gives at that frame.
+static void seekDecoder(SoundStream* s, int64_t frame)
 {
-    mp3Seek(s->decoder, sample);
+    int64_t chunk = std::max<int64_t>(0, frame / s->chunkOutFrames - 1);
+    mp3Seek(s->decoder, chunk * s->chunkFrames);
     SDL_AudioStreamClear(s->converter);
     s->pendingFrames = 0;
     s->fedFrames = 0;
-    s->seekFrame = s->outFrame = frame;
+    s->seekFrame = s->outFrame = chunk * s->chunkOutFrames;
+    s->skipFrames = frame - s->outFrame;
     s->outLimit = s->lengthFrames;
     s->flushed = false;
 }
@@ -461,6 +479,7 @@ SoundStream* soundStreamOpen(const char* data, unsigned mode, int length)
     s->lengthMs = (int)(info.lengthSamples * 1000 / info.rate);
     s->outLimit = s->lengthFrames;
     s->chunkFrames = convertChunk(info.rate);
+    s->chunkOutFrames = (int64_t)s->chunkFrames * outputRate / info.rate;
     s->pending = new int16_t[(size_t)s->chunkFrames * info.channels];
     s->ring = new float[RING_FRAMES]();
     resetClock(s, 0);
@@ -612,13 +631,12 @@ bool soundStreamSetTime(SoundStream* stream, int ms)
     if (ms < 0)
         ms = 0;
     int64_t frame = ((int64_t)ms * outputRate + 999) / 1000;
-    int64_t sample = ((int64_t)ms * stream->info.rate + 999) / 1000;
     if (realtime())
         frame = std::min(frame, stream->lengthFrames);
     bool onDevice = device && playing == stream;
     if (onDevice)
         SDL_LockAudioDevice(device);
-    seekDecoder(stream, sample, frame);
+    seekDecoder(stream, frame);
     {
         std::lock_guard<std::mutex> guard(stream->lock);
         bool running = stream->clock.running;
@@ -679,26 +697,20 @@ static void heardWindow(SoundStream* s, int64_t end, float* mono)
     }
 }
 
-// Without a device nothing was written, so the window is decoded afresh;
-// a few frames ahead of it let the converter settle first.
+// Without a device nothing was written, so the window is decoded afresh.
 static void decodedWindow(SoundStream* s, int64_t end, float* mono)
 {
-    const int lead = 256;
-    int16_t frames[(SPECTRUM_WINDOW + lead + 4) * 2];
+    int16_t frames[SPECTRUM_WINDOW * 2];
     std::fill(mono, mono + SPECTRUM_WINDOW, 0.0f);
     if (end <= 0)
         return;
-    int64_t first = std::max<int64_t>(0, end - SPECTRUM_WINDOW - lead);
-    int64_t sample = first * s->info.rate / outputRate;
-    int64_t outFirst = (sample * outputRate + s->info.rate / 2) / s->info.rate;
-    int count = (int)std::min<int64_t>(end - outFirst, SPECTRUM_WINDOW + lead + 4);
-    seekDecoder(s, sample, outFirst);
+    int64_t first = std::max<int64_t>(0, end - SPECTRUM_WINDOW);
+    int count = (int)(end - first);
+    seekDecoder(s, first);
     renderFrames(s, frames, count);
-    for (int i = 0; i < SPECTRUM_WINDOW; i++) {
-        int k = count - SPECTRUM_WINDOW + i;
-        if (k >= 0)
-            mono[i] = (frames[2 * k] + frames[2 * k + 1]) / 65536.0f;
-    }
+    int offset = SPECTRUM_WINDOW - count;
+    for (int k = 0; k < count; k++)
+        mono[offset + k] = (frames[2 * k] + frames[2 * k + 1]) / 65536.0f;
 }
 
 const float* soundDspGetSpectrum()

@@ -1,0 +1,457 @@
+// The song clock and its loader: pattern arithmetic, seeking, the end of the
+// song, the clock against a monotonic timer, the error texts, and every bad
+// music file ending the program with a message.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <jpeglib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/shell.h"
+#include "music/music.h"
+#include "music/soundlayer.h"
+
+using Clock = std::chrono::steady_clock;
+
+static std::string fixturePath(const char* name)
+{
+    return std::string(ZANT_SOURCE_DIR) + "/tests/data/music/" + name;
+}
+
+static double millisSince(Clock::time_point t)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
+
+static void sleepMs(int ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+static std::string tempPath(const char* name)
+{
+    // Not the pid: a threadsafe death test re-runs the test in a new process.
+    return std::string(::testing::TempDir()) + "zant_music_" + name;
+}
+
+static void writeBytes(const std::string& path, const void* data, size_t size)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    if (size)
+        std::fwrite(data, 1, size, f);
+    std::fclose(f);
+}
+
+static std::vector<char> readBytes(const std::string& path)
+{
+    std::vector<char> bytes;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return bytes;
+    std::fseek(f, 0, SEEK_END);
+    bytes.resize((size_t)std::ftell(f));
+    std::fseek(f, 0, SEEK_SET);
+    if (std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size())
+        bytes.clear();
+    std::fclose(f);
+    return bytes;
+}
+
+// ---- song time in patterns ----------------------------------------------------
+
+class SongClock : public ::testing::Test {
+protected:
+    void SetUp() override { startMusicOffline(fixturePath("tone_mono_48k.mp3").c_str(), 180.0f); }
+    void TearDown() override { stopMusic(); }
+};
+
+TEST_F(SongClock, MillisecondsBecomePatternsAt180Bpm)
+{
+    EXPECT_EQ(songBpm, 180.0f);
+    setSongMillis(0);
+    EXPECT_EQ(songTime(), 0.0);
+    setSongMillis(5333);
+    EXPECT_EQ(songTime(), 5333 * 180.0 * 1.0416666666666667e-06);
+    EXPECT_NEAR(songTime(), 0.99994, 5e-6);
+    EXPECT_LT(songTime(), 1.0);
+    setSongMillis(5334);
+    EXPECT_NEAR(songTime(), 1.00013, 5e-6);
+    EXPECT_GT(songTime(), 1.0);
+    // After the seek key moves to pattern 2 the clock reads just below 2.0,
+    // so a truncating consumer still sees pattern 1.
+    setSongMillis(10666);
+    EXPECT_NEAR(songTime(), 1.999875, 1e-9);
+    EXPECT_EQ((int)(float)songTime(), 1);
+}
+
+TEST_F(SongClock, SeekSongTruncatesToWholeMilliseconds)
+{
+    seekSong(1.0f);
+    EXPECT_EQ(songMillis(), 5333);
+    seekSong(2.0f);
+    EXPECT_EQ(songMillis(), 10666);
+    seekSong(3.0f);
+    EXPECT_EQ(songMillis(), 16000);
+    seekSong(0.5f);
+    EXPECT_EQ(songMillis(), 2666);
+}
+
+// Page Up in the first pattern asks for a negative position: it starts over.
+TEST_F(SongClock, NegativeSeekGoesToTheStart)
+{
+    seekSong(1.0f);
+    seekSong(-1.0f);
+    EXPECT_EQ(songMillis(), 0);
+    EXPECT_EQ(songTime(), 0.0);
+}
+
+TEST_F(SongClock, OfflineClockStandsStillAtTheSetPosition)
+{
+    setSongMillis(4321);
+    sleepMs(30);
+    EXPECT_EQ(songMillis(), 4321);
+    EXPECT_EQ(songLengthMillis(), 7000);
+}
+
+// ---- callback and error texts ----------------------------------------------------
+
+TEST(MusicCallback, EndOfStreamAsksToQuitAndSyncPointsDoNothing)
+{
+    quitRequested = 0;
+    char name[] = "sync";
+    EXPECT_TRUE(musicCallback(nullptr, name, 4, 0));
+    EXPECT_EQ(quitRequested, 0);
+    EXPECT_TRUE(musicCallback(nullptr, nullptr, 0, 0));
+    EXPECT_EQ(quitRequested, 1);
+    quitRequested = 0;
+}
+
+TEST(FmodErrorText, EveryCodeHasItsExactText)
+{
+    const char* expected[] = {
+        "No errors",
+        "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first.",
+        "This command failed because FSOUND_Init was not called",
+        "Error initializing output device.",
+        "The output device is already in use and cannot be reused.",
+        "Playing the sound failed.",
+        "Soundcard does not support the features needed for this soundsystem (16bit stereo output)",
+        "Error setting cooperative level for hardware.",
+        "Error creating hardware sound buffer.",
+        "File not found",
+        "Unknown file format",
+        "Error loading file",
+        "Not enough memory ",
+        "The version number of this file format is not supported",
+        "An invalid parameter was passed to this function",
+        "Tried to use an EAX command on a non EAX enabled channel or output.",
+        "Failed to allocate a new channel",
+        "Recording not supported on this device",
+        "Required Mediaplayer codec is not installed",
+    };
+    for (int code = 0; code < 19; code++)
+        EXPECT_STREQ(fmodErrorText(code), expected[code]) << "code " << code;
+    EXPECT_STREQ(fmodErrorText(-1), "Unknown error");
+    EXPECT_STREQ(fmodErrorText(19), "Unknown error");
+    EXPECT_STREQ(fmodErrorText(1000), "Unknown error");
+}
+
+TEST(FmodErrorText, LayerErrorCodesNameTheRightTexts)
+{
+    EXPECT_STREQ(fmodErrorText(SOUND_ERR_INIT), "Error initializing output device.");
+    EXPECT_STREQ(fmodErrorText(SOUND_ERR_FILE_FORMAT), "Unknown file format");
+    EXPECT_STREQ(fmodErrorText(SOUND_ERR_MEMORY), "Not enough memory ");
+}
+
+// ---- playing without a device --------------------------------------------------
+
+// The end callback comes once, when the last sample would have been heard.
+TEST(SilentPlayback, EndCallbackFiresOnceAtTheEnd)
+{
+    quitRequested = 0;
+    setSoundOptions(true, 0);
+    startMusic(fixturePath("sweep_vbr_id3.mp3").c_str(), 180.0f);
+    ASSERT_EQ(songLengthMillis(), 2500);
+    setSongMillis(2000);
+    Clock::time_point seeked = Clock::now();
+    while (quitRequested == 0 && millisSince(seeked) < 3000)
+        sleepMs(1);
+    double took = millisSince(seeked);
+    EXPECT_EQ(quitRequested, 1);
+    EXPECT_GE(took, 495.0);
+    EXPECT_LT(took, 800.0);
+    EXPECT_EQ(songMillis(), 2500);
+    sleepMs(200);
+    EXPECT_EQ(quitRequested, 1);
+    stopMusic();
+    quitRequested = 0;
+}
+
+TEST(SilentPlayback, SeekPastTheEndEndsTheSong)
+{
+    quitRequested = 0;
+    setSoundOptions(true, 0);
+    startMusic(fixturePath("sweep_stereo_44k.mp3").c_str(), 180.0f);
+    seekSong(7.0f);
+    Clock::time_point seeked = Clock::now();
+    while (quitRequested == 0 && millisSince(seeked) < 2000)
+        sleepMs(1);
+    EXPECT_EQ(quitRequested, 1);
+    EXPECT_LT(millisSince(seeked), 300.0);
+    EXPECT_EQ(songMillis(), 3000);
+    seekSong(0.0f);
+    sleepMs(50);
+    EXPECT_EQ(quitRequested, 1);
+    stopMusic();
+    quitRequested = 0;
+}
+
+// Read the way a frame loop reads it: the clock follows a monotonic timer to
+// within a few ms, and no reading is below the one before.
+TEST(SilentPlayback, ClockTracksAMonotonicTimerAndNeverRunsBackwards)
+{
+    quitRequested = 0;
+    setSoundOptions(true, 0);
+    Clock::time_point before = Clock::now();
+    startMusic(fixturePath("tone_mono_48k.mp3").c_str(), 180.0f);
+    Clock::time_point after = Clock::now();
+    int last = -1, backwards = 0, worstEarly = 0, worstLate = 0;
+    while (millisSince(before) < 3000) {
+        double low = millisSince(after);
+        int ms = songMillis();
+        double high = millisSince(before);
+        if (ms < last)
+            backwards++;
+        last = ms;
+        worstEarly = std::max(worstEarly, (int)(low - ms));
+        worstLate = std::max(worstLate, (int)(ms - high));
+        sleepMs(1);
+    }
+    EXPECT_EQ(backwards, 0);
+    EXPECT_LE(worstEarly, 3);
+    EXPECT_LE(worstLate, 1);
+    EXPECT_GE(last, 2900);
+    EXPECT_EQ(quitRequested, 0);
+    stopMusic();
+}
+
+TEST(SilentPlayback, AudioOffsetHoldsTheClockBack)
+{
+    setSoundOptions(true, 400);
+    Clock::time_point start = Clock::now();
+    startMusic(fixturePath("tone_mono_48k.mp3").c_str(), 180.0f);
+    sleepMs(200);
+    EXPECT_EQ(songMillis(), 0);
+    while (millisSince(start) < 900)
+        sleepMs(5);
+    int ms = songMillis();
+    EXPECT_GE(ms, 480);
+    EXPECT_LE(ms, 520);
+    stopMusic();
+    setSoundOptions(false, 0);
+}
+
+// ---- a real device: SDL's disk driver writes what it plays to a file ---------------
+
+static void useDiskAudio(const std::string& file)
+{
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+}
+
+static void restoreAudioDriver()
+{
+    unsetenv("SDL_AUDIODRIVER");
+    unsetenv("SDL_DISKAUDIOFILE");
+}
+
+// The disk driver consumes about one period per period's time. Frame-loop
+// reads 16 ms apart must get distinct, increasing times; the song ends once,
+// after its last sample; and the file holds the song's own sound.
+TEST(DevicePlayback, PlaysTheStreamThroughTheDeviceAndEndsOnce)
+{
+    std::string raw = tempPath("device.raw");
+    useDiskAudio(raw);
+    quitRequested = 0;
+    setSoundOptions(false, 0);
+    startMusic(fixturePath("sweep_stereo_44k.mp3").c_str(), 180.0f);
+    setSongMillis(1500);
+    Clock::time_point seeked = Clock::now();
+    int last = -1, backwards = 0, repeats = 0, reads = 0;
+    while (quitRequested == 0 && millisSince(seeked) < 4000) {
+        int ms = songMillis();
+        if (ms < last)
+            backwards++;
+        if (ms == last && ms < 3000)
+            repeats++;
+        last = ms;
+        reads++;
+        sleepMs(16);
+    }
+    double took = millisSince(seeked);
+    EXPECT_EQ(quitRequested, 1);
+    EXPECT_EQ(backwards, 0);
+    EXPECT_LE(repeats, 2) << "of " << reads << " reads";
+    EXPECT_GT(took, 1200.0);
+    EXPECT_LT(took, 2500.0);
+    EXPECT_EQ(songMillis(), 3000);
+    sleepMs(100);
+    EXPECT_EQ(quitRequested, 1);
+    stopMusic();
+    restoreAudioDriver();
+    quitRequested = 0;
+
+    // The right channel is a steady tone, the left a sweep that never repeats:
+    // the last 1.5 s of the sweep must appear in the file, sample for sample.
+    std::vector<char> bytes = readBytes(raw);
+    std::remove(raw.c_str());
+    const int16_t* played = (const int16_t*)bytes.data();
+    int64_t frames = (int64_t)bytes.size() / 4;
+    soundSetOutput(SOUND_OUTPUT_NONREALTIME);
+    soundInit(44100, 32, 8);
+    std::vector<char> mp3 = readBytes(fixturePath("sweep_stereo_44k.mp3"));
+    SoundStream* s = soundStreamOpen(mp3.data(), SOUND_LOADMEMORY, (int)mp3.size());
+    ASSERT_NE(s, nullptr);
+    soundStreamSetTime(s, 1500);
+    std::vector<int16_t> expect(66150 * 2);
+    ASSERT_EQ(soundStreamRender(s, expect.data(), 66150), 66150);
+    soundStreamClose(s);
+    soundClose();
+    int64_t found = -1;
+    for (int64_t f = 0; f + 66150 <= frames && found < 0; f++)
+        if (played[2 * f] == expect[0] && played[2 * f + 1] == expect[1] &&
+            std::equal(expect.begin(), expect.end(), played + 2 * f))
+            found = f;
+    EXPECT_GE(found, 0) << "the song's sound is not in the device output";
+    if (found >= 0) {
+        for (int64_t f = found + 66150; f < frames; f++)
+            ASSERT_EQ(played[2 * f], 0) << "sound after the end at frame " << f;
+    }
+}
+
+// ---- bad input: a message naming the file, exit status 1 ----------------------------
+
+class MusicLoadFailure : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        GTEST_FLAG_SET(death_test_style, "threadsafe");
+        setenv("ZANT_NO_DIALOGS", "1", 1);
+        setSoundOptions(true, 0);
+    }
+    void TearDown() override { setSoundOptions(false, 0); }
+};
+
+TEST_F(MusicLoadFailure, MissingFileIsNotFound)
+{
+    EXPECT_EXIT(startMusic("data/no_such_tune.mp3", 180.0f), ::testing::ExitedWithCode(1),
+                "data/no_such_tune.mp3 not found");
+}
+
+TEST_F(MusicLoadFailure, EmptyFileSaysItIsEmpty)
+{
+    std::string path = tempPath("empty.mp3");
+    writeBytes(path, "", 0);
+    EXPECT_EXIT(startMusic(path.c_str(), 180.0f), ::testing::ExitedWithCode(1), path + " is empty");
+    std::remove(path.c_str());
+}
+
+static std::vector<unsigned char> makeJpeg()
+{
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &out, &size);
+    cinfo.image_width = 64;
+    cinfo.image_height = 48;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    unsigned char row[64 * 3];
+    while (cinfo.next_scanline < cinfo.image_height) {
+        for (int x = 0; x < 64 * 3; x++)
+            row[x] = (unsigned char)(x * 7 + cinfo.next_scanline * 13);
+        JSAMPROW rows[1] = {row};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::vector<unsigned char> bytes(out, out + size);
+    std::free(out);
+    return bytes;
+}
+
+TEST_F(MusicLoadFailure, JpegRenamedIsNotAnMp3)
+{
+    std::string path = tempPath("picture.mp3");
+    std::vector<unsigned char> jpeg = makeJpeg();
+    ASSERT_GT(jpeg.size(), 100u);
+    writeBytes(path, jpeg.data(), jpeg.size());
+    EXPECT_EXIT(startMusic(path.c_str(), 180.0f), ::testing::ExitedWithCode(1),
+                path + " is not a playable MP3 file \\(Unknown file format\\)");
+    std::remove(path.c_str());
+}
+
+TEST_F(MusicLoadFailure, TextFileIsNotAnMp3)
+{
+    std::string path = tempPath("notes.mp3");
+    std::string text = "180 bpm, 16 beats a pattern\n";
+    writeBytes(path, text.data(), text.size());
+    EXPECT_EXIT(startMusic(path.c_str(), 180.0f), ::testing::ExitedWithCode(1), path + " is not a playable MP3");
+    std::remove(path.c_str());
+}
+
+TEST_F(MusicLoadFailure, DirectoryCannotBeRead)
+{
+    std::string path = tempPath("folder.mp3");
+    mkdir(path.c_str(), 0700);  // the death test's own process finds it made
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    ASSERT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EXIT(startMusic(path.c_str(), 180.0f), ::testing::ExitedWithCode(1), path);
+    rmdir(path.c_str());
+}
+
+TEST_F(MusicLoadFailure, NoUsableDeviceIsAnInitError)
+{
+    setSoundOptions(false, 0);
+    setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
+    EXPECT_EXIT(startMusic(fixturePath("sweep_stereo_44k.mp3").c_str(), 180.0f), ::testing::ExitedWithCode(1),
+                "Error initializing output device\\.");
+    unsetenv("SDL_AUDIODRIVER");
+}
+
+// Cut short, a file plays what is there and ends as if it were whole.
+TEST(TruncatedMusic, PlaysWhatIsThereThenEndsNormally)
+{
+    std::vector<char> whole = readBytes(fixturePath("sweep_stereo_44k.mp3"));
+    std::string path = tempPath("cut.mp3");
+    writeBytes(path, whole.data(), whole.size() * 6 / 10);
+    quitRequested = 0;
+    setSoundOptions(true, 0);
+    startMusic(path.c_str(), 180.0f);
+    int length = songLengthMillis();
+    EXPECT_GT(length, 1600);
+    EXPECT_LT(length, 1900);
+    setSongMillis(length - 100);
+    Clock::time_point seeked = Clock::now();
+    while (quitRequested == 0 && millisSince(seeked) < 2000)
+        sleepMs(1);
+    EXPECT_EQ(quitRequested, 1);
+    EXPECT_LT(millisSince(seeked), 400.0);
+    stopMusic();
+    quitRequested = 0;
+    std::remove(path.c_str());
+}
