@@ -128,8 +128,9 @@ TEST(Analyser, FullScaleSineAtABinCentreReadsOneInThatBin)
         EXPECT_NEAR(bins[bin - 1], 0.5f, 0.01f);
         EXPECT_NEAR(bins[bin + 1], 0.5f, 0.01f);
         for (int k = 0; k < SPECTRUM_BINS; k++) {
-            if (std::abs(k - bin) > 1)
+            if (std::abs(k - bin) > 1) {
                 ASSERT_LT(bins[k], 0.001f) << "bin " << k;
+            }
         }
     }
 }
