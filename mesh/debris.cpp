@@ -1,7 +1,9 @@
 #include "mesh/debris.h"
 
 #include "mesh/mesh.h"
+#include "mesh/model_data.h"
 #include "render/vecmath.h"
+#include "texture/assets.h"
 #include "texture/procedural.h"
 
 DebrisTable debris = {};
@@ -35,6 +37,14 @@ void cornerOf(int corner, const Color4& lo, const Color4& hi, float out[4])
 }
 
 }  // namespace
+
+// The embedded sculpture has no texture coordinates; the metal scene maps it
+// with generated sphere coordinates instead.
+Mesh* loadModelMesh(int flags)
+{
+    modelmesh = compileMesh(modelFaces, modelVertices, nullptr, modelVertexCount, modelFaceCount, flags);
+    return modelmesh;
+}
 
 Mesh* makeDebrisPiece(const float (*vertices)[4], const int (*triangles)[3])
 {

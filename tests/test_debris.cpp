@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "mesh/debris.h"
+#include "mesh/model_data.h"
 #include "render/gl.h"
 #include "render/vecmath.h"
 #include "tests/support/gl_fixture.h"
+#include "texture/assets.h"
 #include "texture/procedural.h"
 
 namespace {
@@ -250,4 +252,52 @@ TEST_F(DebrisTest, FirstBoxFromAFreshGenerator)
         EXPECT_GT(centreX, -256.0);
         EXPECT_LT(centreX, 256.0);
     }
+}
+
+// ---- embedded model --------------------------------------------------------
+
+TEST_F(DebrisTest, LoadModelMeshCompilesTheEmbeddedTablesIntoModelmesh)
+{
+    modelmesh = nullptr;
+    Mesh* m = loadModelMesh(0);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(modelmesh, m);
+    EXPECT_EQ(m->vertexCount, modelVertexCount);
+    EXPECT_EQ(m->faceCount, modelFaceCount);
+    EXPECT_EQ(m->flags, 0);
+    EXPECT_EQ(m->positions, modelVertices) << "the tables are used in place, not copied";
+    EXPECT_EQ(m->texcoords, nullptr);
+    EXPECT_TRUE(glIsList(m->list));
+    for (int f = 0; f < m->faceCount; f += 997)
+        for (int k = 0; k < 3; k++)
+            EXPECT_EQ(m->faces[f].v[k], modelFaces[f][k]);
+    double sum[3] = {0, 0, 0};
+    for (int i = 0; i < modelVertexCount; i++)
+        for (int a = 0; a < 3; a++)
+            sum[a] += modelVertices[i][a];
+    // Float running sums over 6691 vertices stay within a few thousandths.
+    EXPECT_NEAR(m->center.x, sum[0] / modelVertexCount, 0.01);
+    EXPECT_NEAR(m->center.y, sum[1] / modelVertexCount, 0.01);
+    EXPECT_NEAR(m->center.z, sum[2] / modelVertexCount, 0.01);
+
+    // Drawn through its list, the whole model reaches GL: every triangle once.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-200, 200, -200, 200, -200, 200);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_CULL_FACE);
+    std::vector<GLfloat> buf((size_t)modelFaceCount * (2 + 3 * 3) + 16);
+    glFeedbackBuffer((GLsizei)buf.size(), GL_3D, buf.data());
+    glRenderMode(GL_FEEDBACK);
+    glCallList(m->list);
+    int n = glRenderMode(GL_RENDER);
+    EXPECT_EQ(n, modelFaceCount * 11);
+}
+
+TEST_F(DebrisTest, LoadModelMeshPassesItsFlagsOn)
+{
+    Mesh* m = loadModelMesh(DF_FLAT);
+    EXPECT_EQ(m->flags, DF_FLAT);
+    EXPECT_EQ(modelmesh, m);
 }
