@@ -592,9 +592,11 @@ bool soundSetPaused(int channel, bool paused)
 }
 
 // The reading in output frames, held from running backwards between seeks.
-static double readFrame(SoundStream* s)
+static double readFrame(SoundStream* s, unsigned* generation = nullptr)
 {
     std::lock_guard<std::mutex> guard(s->lock);
+    if (generation)
+        *generation = s->clock.generation;
     double frame = heardFrame(s, Clock::now());
     if (s->lastGeneration == s->clock.generation && frame < s->lastReported)
         frame = s->lastReported;
@@ -718,16 +720,17 @@ const float* soundDspGetSpectrum()
     SoundStream* s = playing;
     if (!fftUnit.active || !s)
         return nullptr;
-    int64_t end = (int64_t)std::floor(readFrame(s) - offsetFrames());
+    unsigned generation = 0;
+    int64_t end = (int64_t)std::floor(readFrame(s, &generation) - offsetFrames());
     float mono[SPECTRUM_WINDOW];
     if (outputType == SOUND_OUTPUT_SYSTEM) {
         heardWindow(s, end, mono);
     } else {
-        if (end == s->spectrumFrame && s->clock.generation == s->spectrumGeneration)
+        if (end == s->spectrumFrame && generation == s->spectrumGeneration)
             return spectrum;
         decodedWindow(s, end, mono);
         s->spectrumFrame = end;
-        s->spectrumGeneration = s->clock.generation;
+        s->spectrumGeneration = generation;
     }
     computeSpectrum(mono, spectrum);
     return spectrum;

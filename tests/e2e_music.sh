@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# End to end: the real program with a short test song. Through SDL's disk
+# audio driver it must play every sample of the song and end by itself with
+# status 0; with --nosound it must open no device and still end by itself;
+# each bad music file must end it with its message and status 1.
+set -u
+ZANT=$(realpath "$1")
+SRC=$2
+BIN=${3:-}
+SONG="$SRC/tests/data/music/sweep_stereo_44k.mp3"  # 3 s, 132300 frames
+SONG_FRAMES=132300
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/data"
+
+# The pictures: the ones in data/, or made afresh by the generator.
+if ls "$SRC"/data/*.jpg >/dev/null 2>&1; then
+  cp "$SRC"/data/*.jpg "$work/data/"
+elif [ -n "$BIN" ] && [ -x "$BIN/tools/picturegen/picturegen" ]; then
+  "$BIN/tools/picturegen/picturegen" "$work/data" >/dev/null || { echo "FAIL: picturegen"; exit 1; }
+else
+  echo "FAIL: no pictures in $SRC/data and no picturegen built"; exit 1
+fi
+
+export ZANT_NO_DIALOGS=1
+
+# run NAME EXPECTED_STATUS "VAR=VALUE ..." [ARGS...]: runs the program in
+# $work under Xvfb, output in $work/NAME.log.
+run() {
+  local name=$1 want=$2 vars=$3
+  shift 3
+  # shellcheck disable=SC2086  # the variables are meant to split
+  (cd "$work" && timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" env $vars "$ZANT" --windowed \
+      --data "$work/data" "$@" >"$work/$name.log" 2>&1)
+  local rc=$?
+  if [ $rc -ne "$want" ]; then
+    echo "FAIL: $name: status $rc, expected $want"; sed 's/^/  | /' "$work/$name.log"; return 1
+  fi
+  echo "$name: status $rc"
+}
+
+expect_said() {
+  local name=$1 text=$2
+  if ! grep -qF -- "$text" "$work/$name.log"; then
+    echo "FAIL: $name: no \"$text\" in its output"; sed 's/^/  | /' "$work/$name.log"; return 1
+  fi
+}
+
+fail=0
+
+# A song on a device: every frame of it reaches the output, then the end.
+cp "$SONG" "$work/data/tunemix.mp3"
+run device 0 "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/out.raw" || fail=1
+if [ -f "$work/out.raw" ]; then
+  sounding=$(od -An -v -t d2 -w4 "$work/out.raw" | awk '{ if ($2 > 100 || $2 < -100) n++ } END { print n + 0 }')
+  # The right channel is a steady half-scale tone: all but its zero crossings.
+  if [ "$sounding" -lt $((SONG_FRAMES * 9 / 10)) ] || [ "$sounding" -gt "$SONG_FRAMES" ]; then
+    echo "FAIL: device: $sounding sounding frames, the song has $SONG_FRAMES"; fail=1
+  else
+    echo "device: $sounding sounding frames of $SONG_FRAMES"
+  fi
+else
+  echo "FAIL: device: nothing was played"; fail=1
+fi
+
+# Silent: no device is opened, the song still ends the show.
+rm -f "$work/silent.raw"
+run silent 0 "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/silent.raw" --nosound || fail=1
+[ -e "$work/silent.raw" ] && { echo "FAIL: silent: an audio device was opened"; fail=1; }
+
+# No usable device without --nosound.
+run nodevice 1 "SDL_AUDIODRIVER=no_such_driver" || fail=1
+expect_said nodevice "Error initializing output device." || fail=1
+
+# Bad music files.
+rm -f "$work/data/tunemix.mp3"
+run missing 1 "" --nosound || fail=1
+expect_said missing "$work/data/tunemix.mp3 not found" || fail=1
+
+: >"$work/data/tunemix.mp3"
+run empty 1 "" --nosound || fail=1
+expect_said empty "$work/data/tunemix.mp3 is empty" || fail=1
+
+cp "$work/data/bg1.jpg" "$work/data/tunemix.mp3"
+run picture 1 "" --nosound || fail=1
+expect_said picture "$work/data/tunemix.mp3 is not a playable MP3 file" || fail=1
+
+# Cut short: plays what is there, ends by itself.
+head -c 20000 "$SONG" >"$work/data/tunemix.mp3"
+run truncated 0 "" --nosound || fail=1
+
+exit $fail
