@@ -100,7 +100,7 @@ double vertebraGap(int k) { return k < thoraxFirst ? 0.052 : k <= thoraxLast ? 0
 double vertebraRadius(int k) {
     if (k < thoraxFirst) return 3.0 + 0.15 * k;
     if (k <= thoraxLast) return 4.0;
-    return 3.6 - 2.3 * (k - thoraxLast) / double(vertebraCount - thoraxLast);
+    return 4.0 - 2.4 * (k - thoraxLast) / double(vertebraCount - thoraxLast);
 }
 
 // Ribcage depth for thorax vertebra i (0..7): deepest behind the shoulders.
@@ -327,7 +327,7 @@ Body tailBlade(const std::vector<Frame>& spine) {
     Sweep s;
     s.section = circleSection(8);
     s.radius = [](double t) {
-        return P2{0.8, keyed({{0, 1.2}, {0.12, 4.5}, {0.32, 11}, {0.38, 5.5}, {0.58, 9}, {1, 0.3}}, t)};
+        return P2{keyed({{0, 1.2}, {0.12, 4.5}, {0.32, 11}, {0.38, 5.5}, {0.58, 9}, {1, 0.3}}, t), 0.8};
     };
     s.cap0 = 0.6;
     s.cap1 = 1.0;
