@@ -291,6 +291,15 @@ TEST_F(JpegDeathTest, CmykPictureIsRefused)
                 "zant: .*/print\\.jpg: CMYK pictures are not supported \\(save it as RGB\\)\n");
 }
 
+TEST_F(JpegDeathTest, YcckPictureIsRefused)
+{
+    std::vector<uint8_t> cmyk(16 * 16 * 4, 100);
+    std::string path = dir + "/ycck.jpg";
+    writeJpeg(path, 16, 16, 4, JCS_CMYK, cmyk, 90, JCS_YCCK);
+    EXPECT_EXIT(loadTexture(path.c_str(), makeColor4(1, 1, 1), 0), ::testing::ExitedWithCode(1),
+                "zant: .*/ycck\\.jpg: CMYK pictures are not supported \\(save it as RGB\\)\n");
+}
+
 TEST_F(JpegDeathTest, SideOfOnePixelIsRefused)
 {
     std::string path = dir + "/line.jpg";

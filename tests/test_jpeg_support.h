@@ -33,9 +33,10 @@ inline void removeFolder(const std::string& dir)
         ADD_FAILURE() << "could not remove " << dir;
 }
 
-// pixels: rows top first, `components` bytes per pixel in `space`.
+// pixels: rows top first, `components` bytes per pixel in `space`; `stored`
+// picks the file's own colour space when it isn't libjpeg's default.
 inline void writeJpeg(const std::string& path, int w, int h, int components, J_COLOR_SPACE space,
-                      const std::vector<uint8_t>& pixels, int quality = 95)
+                      const std::vector<uint8_t>& pixels, int quality = 95, J_COLOR_SPACE stored = JCS_UNKNOWN)
 {
     FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr) << path;
@@ -50,6 +51,8 @@ inline void writeJpeg(const std::string& path, int w, int h, int components, J_C
     c.in_color_space = space;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, quality, TRUE);
+    if (stored != JCS_UNKNOWN)
+        jpeg_set_colorspace(&c, stored);
     jpeg_start_compress(&c, TRUE);
     while (c.next_scanline < c.image_height) {
         JSAMPROW row = (JSAMPROW)&pixels[(size_t)c.next_scanline * w * components];
