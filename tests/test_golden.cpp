@@ -76,8 +76,9 @@ std::vector<uint8_t> readPngRgb(const std::string& path, int& w, int& h)
     return out;
 }
 
-// The stills depend on the default pictures: a fingerprint of each, kept
-// beside the PNGs, tells a changed picture from a changed scene.
+// The stills depend on the default pictures and the embedded model: a
+// fingerprint of each, kept beside the PNGs, tells a changed input from a
+// changed scene.
 const char* const kPictures[] = {"txtr1.jpg", "txtr2.jpg", "metal.jpg", "bg1.jpg", "bg2.jpg",
                                  "bg3.jpg",   "bg4.jpg",   "bg5.jpg",   "bg6.jpg", "gridi.jpg"};
 
@@ -96,17 +97,33 @@ std::string fingerprint(const std::string& path)
     return buf;
 }
 
-std::string pictureFingerprints()
+std::string modelFingerprint()
+{
+    uint64_t hash = 1469598103934665603ull;
+    auto mix = [&hash](const void* data, size_t n) {
+        for (size_t i = 0; i < n; i++)
+            hash = (hash ^ ((const uint8_t*)data)[i]) * 1099511628211ull;
+    };
+    mix(modelmesh->positions, sizeof(float[4]) * modelmesh->vertexCount);
+    for (int i = 0; i < modelmesh->faceCount; i++)
+        mix(modelmesh->faces[i].v, sizeof modelmesh->faces[i].v);
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "model %d %d %016llx\n", modelmesh->vertexCount, modelmesh->faceCount,
+                  (unsigned long long)hash);
+    return buf;
+}
+
+std::string inputFingerprints()
 {
     std::string out;
     for (const char* p : kPictures)
         out += std::string(p) + " " + fingerprint(dataPath(p)) + "\n";
-    return out;
+    return out + modelFingerprint();
 }
 
 std::string fingerprintPath()
 {
-    return std::string(ZANT_SOURCE_DIR) + "/tests/golden/pictures.txt";
+    return std::string(ZANT_SOURCE_DIR) + "/tests/golden/inputs.txt";
 }
 
 std::string readText(const std::string& path)
@@ -162,9 +179,9 @@ protected:
     }
 };
 
-TEST_F(Golden, MadeFromTheseDefaultPictures)
+TEST_F(Golden, MadeFromTheseInputs)
 {
-    const std::string now = pictureFingerprints();
+    const std::string now = inputFingerprints();
     if (std::getenv("ZANT_UPDATE_GOLDEN")) {
         FILE* f = std::fopen(fingerprintPath().c_str(), "wb");
         ASSERT_NE(f, nullptr) << fingerprintPath();
@@ -173,9 +190,9 @@ TEST_F(Golden, MadeFromTheseDefaultPictures)
         return;
     }
     EXPECT_EQ(now, readText(fingerprintPath()))
-        << "the pictures in " << dataDir << " are not the ones the golden stills were made from: "
-        << "if tools/picturegen changed on purpose, remake the data (picturegen --force) and then the "
-        << "stills (scripts/update-golden.sh); if only your data folder is old, remake the data";
+        << "the pictures in " << dataDir << " or the embedded model are not the ones the golden stills "
+        << "were made from: if tools/picturegen or the model changed on purpose, remake the stills "
+        << "(scripts/update-golden.sh); if only your data folder is old, remake it (picturegen --force)";
 }
 
 // One process, the scenes in show order, so every random table is filled
