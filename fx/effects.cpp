@@ -15,9 +15,8 @@
 void grabScreen(Texture* texture)
 {
     bindTexture(texture, 0);
-    // The scene has just drawn into the back buffer; don't rely on whatever
-    // the platform made the default read buffer.
-    glReadBuffer(GL_BACK);
+    // The frame just drawn, never the platform's default read buffer.
+    selectFrameReadBuffer();
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, 640, 480);
 }
 
@@ -164,7 +163,7 @@ int mosaicSampleY(int gridHeight, int k)
 static void copyMosaicGrid(const Texture* grid)
 {
     bindTexture(grid, 0);
-    glReadBuffer(GL_BACK);
+    selectFrameReadBuffer();
     for (int j = 0; j < grid->width; j++) {
         int x = mosaicSampleX(grid->width, j);
         for (int k = 0; k < grid->height; k++)
@@ -179,7 +178,7 @@ static void readBackMosaicGrids()
     static std::vector<uint8_t> texels;
     frame.resize((size_t)screenwidth * screenheight * 4);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glReadBuffer(GL_BACK);
+    selectFrameReadBuffer();
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, screenwidth, screenheight, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
     for (int i = 0; i < 4; i++) {

@@ -3,8 +3,9 @@
 #pragma once
 #include "render/types.h"
 
-// Copies the window rectangle (0,0)-(640,480) of the back buffer into level 0
-// of the texture at texel (0,0); the texture must be at least 640 x 480.
+// Copies the window rectangle (0,0)-(640,480) of the frame just drawn (the
+// current draw buffer) into level 0 of the texture at texel (0,0); the
+// texture must be at least 640 x 480.
 void grabScreen(Texture* texture);
 // Plain average of 2 x count copies shifted along direction (half turns),
 // spread/2 pixels apart; DF_ADD lays the sharp frame on top.
