@@ -66,7 +66,7 @@ Body horn(const std::string& name, const std::vector<V3>& ctrl, double r0, int r
     Sweep s;
     s.section = lobes ? lobedSection(lobes * 2, lobes, 0.3) : circleSection(8);
     s.radius = [=](double t) {
-        double r = r0 * std::pow(1 - 0.93 * t, 0.9);
+        double r = r0 * std::pow(1 - 0.87 * t, 0.9);
         return P2{r, r};
     };
     s.twist = twist;
@@ -292,12 +292,12 @@ void addWing(std::vector<Body>& out, const std::vector<Frame>& spine, int side) 
     w.root = f.p + f.b * (side * 4.5) + f.n * 2.5;
     w.span = normalize(V3{0, std::sin(el), side * std::cos(el)});
     w.back = normalize(V3{-1, -0.1, 0} - w.span * dot(V3{-1, -0.1, 0}, w.span));
-    w.normal = cross(w.span, w.back);
+    w.normal = cross(w.span, w.back) * side;  // mirrored, so both wings billow upward
     out.push_back(bone("humerus", w.root, onWing(w, elbow, 0), 2.4, 1.9, 8, 8));
     out.push_back(bone("forearm", onWing(w, elbow, 0), onWing(w, wrist, 0), 1.9, 1.5, 8, 10));
     for (P2 tip : {tipLead, tipMid, tipRear}) {
         V3 a = onWing(w, wrist, 0), b = onWing(w, tip, 0);
-        V3 mid = lerp(a, b, 0.5) + w.normal * 1.5;
+        V3 mid = lerp(a, b, 0.5) - w.normal * 1.5;
         out.push_back(horn("finger", {a, mid, b}, 1.5, 10, 0, 0));
     }
     out.push_back(membrane(w));

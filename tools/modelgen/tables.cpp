@@ -161,10 +161,10 @@ std::string formatSource(const Tables& t) {
     s += "const int modelFaceCount = " + std::to_string(t.faces.size()) + ";\n\n";
     s += "const float modelVertices[][4] = {\n";
     for (size_t i = 0; i < t.verts.size(); i++) {
-        s += i % 3 == 0 ? "    {" : " {";
+        s += i % 4 == 0 ? "    {" : " {";
         for (int k = 0; k < 3; k++) printCoord(s, t.verts[i][k]), s += ", ";
-        s += "0.0f},";
-        if (i % 3 == 2 || i + 1 == t.verts.size()) s += "\n";
+        s += "0},";
+        if (i % 4 == 3 || i + 1 == t.verts.size()) s += "\n";
     }
     s += "};\n\nconst int modelFaces[][3] = {\n";
     for (size_t i = 0; i < t.faces.size(); i++) {
