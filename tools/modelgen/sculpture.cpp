@@ -1,6 +1,6 @@
 // The sculpture: a bone dragon in flight, head towards +x, wings raised in
-// a V, legs hanging, tail sweeping back. Its shoulders sit near the origin,
-// so a camera circling the origin flies between its wings and ribs.
+// a V, legs hanging, tail sweeping back. Its neck and shoulders pass near
+// the origin, so a camera circling the origin flies between wings and ribs.
 #include <cmath>
 #include <functional>
 
