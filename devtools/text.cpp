@@ -1,5 +1,210 @@
-// Placeholder until the developer tools land.
 #include "devtools/text.h"
-void createOutlineFont() {}
-void drawText(const char*) {}
-void drawStatusOverlay(float, int) {}
+
+#include <FTGL/ftgl.h>
+#include <fontconfig/fontconfig.h>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/keys.h"
+#include "app/window.h"
+#include "render/gl.h"
+#include "render/state.h"
+
+unsigned int fontListBase = 0;
+GlyphMetricsFloat glyphMetrics[256];
+
+static int previousOverlayMillis = 0;
+
+// FTGL works in pixels of the face size; glyphs are recorded at one pixel per
+// font unit of a 2048-unit face and scaled down, so one em comes out as 1.0.
+static const float faceUnits = 2048.0f;
+static const float extrusion = 0.2f;
+
+// The overlay's bytes are Windows-1252 text; 0x80..0x9F are the only codes
+// that differ from Unicode (undefined ones keep their value).
+static const unsigned short cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+static wchar_t unicodeFor(int code)
+{
+    if (code >= 0x80 && code < 0xA0)
+        return (wchar_t)cp1252High[code - 0x80];
+    return (wchar_t)code;
+}
+
+// The file of the closest match to a black-weight Arial; empty if none.
+static std::string findFontFile()
+{
+    std::string path;
+    FcPattern* pattern = FcPatternCreate();
+    if (!pattern)
+        return path;
+    FcPatternAddString(pattern, FC_FAMILY, (const FcChar8*)"Arial");
+    FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_BLACK);
+    FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcChar8* file = nullptr;
+    if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch)
+        path = (const char*)file;
+    if (match)
+        FcPatternDestroy(match);
+    FcPatternDestroy(pattern);
+    return path;
+}
+
+static void reserveFontLists()
+{
+    if (fontListBase == 0)
+        fontListBase = glGenLists(256);
+    std::memset(glyphMetrics, 0, sizeof glyphMetrics);
+}
+
+// Every glyph list exists even without a font, so text just draws nothing.
+static void recordEmptyGlyphs()
+{
+    for (int c = 0; c < FONT_GLYPHS; c++) {
+        glNewList(fontListBase + c, GL_COMPILE);
+        glEndList();
+    }
+}
+
+// Front face at z 0, back face at -0.2, walls between; the list ends by
+// moving the pen on by the glyph's advance.
+static void recordGlyph(FTFont& font, int code)
+{
+    wchar_t text[2] = {unicodeFor(code), 0};
+    glNewList(fontListBase + code, GL_COMPILE);
+    glPushMatrix();
+    glScalef(1.0f / faceUnits, 1.0f / faceUnits, 1.0f / faceUnits);
+    FTPoint pen = font.Render(text, 1);
+    glPopMatrix();
+    float advance = pen.Xf() / faceUnits;
+    glTranslatef(advance, 0.0f, 0.0f);
+    glEndList();
+    glyphMetrics[code].gmfCellIncX = advance;
+}
+
+bool createOutlineFontFrom(const char* path)
+{
+    reserveFontLists();
+    FTExtrudeFont font(path);
+    // Glyph display lists of FTGL's own would nest inside ours.
+    font.UseDisplayList(false);
+    bool ok = font.Error() == 0 && font.FaceSize((unsigned)faceUnits, 72);
+    if (ok) {
+        font.Depth(extrusion * faceUnits);
+        font.CharMap(ft_encoding_unicode);
+    }
+    if (!ok) {
+        std::fprintf(stderr, "zant: warning: cannot load the overlay font \"%s\"; the status overlay stays blank\n",
+                     path);
+        recordEmptyGlyphs();
+        return false;
+    }
+    for (int c = 0; c < FONT_GLYPHS; c++)
+        recordGlyph(font, c);
+    return true;
+}
+
+void createOutlineFont()
+{
+    std::string path = findFontFile();
+    if (path.empty()) {
+        reserveFontLists();
+        recordEmptyGlyphs();
+        std::fprintf(stderr, "zant: warning: fontconfig found no font for \"Arial\"; the status overlay stays blank\n");
+        return;
+    }
+    createOutlineFontFrom(path.c_str());
+}
+
+float textWidth(const char* text)
+{
+    float width = 0.0f;
+    for (const unsigned char* p = (const unsigned char*)text; *p; p++)
+        width += glyphMetrics[*p].gmfCellIncX;
+    return width;
+}
+
+// Centred on the origin, squeezed to 0.9 height, lifted 0.1 toward the eye.
+void drawText(const char* text)
+{
+    size_t length = std::strlen(text);
+    float width = textWidth(text);
+    glPushMatrix();
+    glScalef(1.0f, 0.9f, 1.0f);
+    glTranslatef((float)(0.075 * (double)length - 0.5 * width), 0.0f, 0.1f);
+    glPushAttrib(GL_LIST_BIT);
+    glListBase(fontListBase);
+    for (size_t i = 0; i < length; i++)
+        glCallLists(1, GL_UNSIGNED_BYTE, &text[i]);
+    glPopAttrib();
+    glPopMatrix();
+}
+
+void formatStatusLines(float songTime, double fps, char lines[3][STATUS_LINE_SIZE])
+{
+    int major = 0, minor = 0;
+    const char* version = (const char*)glGetString(GL_VERSION);
+    if (version)
+        std::sscanf(version, "%d.%d", &major, &minor);
+    GLint depth = 0, red = 0, green = 0, blue = 0, alpha = 0, stencil = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depth);
+    glGetIntegerv(GL_RED_BITS, &red);
+    glGetIntegerv(GL_GREEN_BITS, &green);
+    glGetIntegerv(GL_BLUE_BITS, &blue);
+    glGetIntegerv(GL_ALPHA_BITS, &alpha);
+    glGetIntegerv(GL_STENCIL_BITS, &stencil);
+    std::snprintf(lines[0], STATUS_LINE_SIZE, "t:%5.2f bpp:%i abits: %i zbits: %i fps: %5.2f", songTime,
+                  red + green + blue, alpha, depth, fps);
+    std::snprintf(lines[1], STATUS_LINE_SIZE, "xpos:%5.2f  ypos:%5.2f  zpos:%5.2f  xrot:%5.2f  yrot:%5.2f", xpos,
+                  ypos, zpos, xrot, yrot);
+    std::snprintf(lines[2], STATUS_LINE_SIZE, "ogl vers:%i.%i  stencilbits:%i/%i  VC:%i PC:%i", major, minor,
+                  stencil, formatStencilBits, vertexcount, polygoncount);
+}
+
+static void drawStatusLine(const char* line, float x, float y)
+{
+    glLoadIdentity();
+    glTranslatef(x, y, 1.0f);
+    glScalef(0.025f, 0.025f, 0.025f);
+    drawText(line);
+}
+
+// White glyphs with this blend invert whatever lies under them. Only the
+// back faces survive the near plane of the 0..1 screen set-up, so each pixel
+// of a glyph is inverted once.
+void drawStatusOverlay(float songTime, int songMillis)
+{
+    pushState();
+    // Equal times give an infinite rate; printf shows it as "inf".
+    double fps = 1000.0 / ((double)songMillis - (double)previousOverlayMillis);
+    char lines[3][STATUS_LINE_SIZE];
+    formatStatusLines(songTime, fps, lines);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_TEXTURE_1D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE_MINUS_DST_COLOR, GL_ZERO);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0.0, 1.0, 0.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glViewport(0, 0, screenwidth, screenheight);
+    drawStatusLine(lines[0], 0.4f, 0.05f);
+    drawStatusLine(lines[1], 0.4f, 0.025f);
+    drawStatusLine(lines[2], 0.4f, 0.075f);
+    previousOverlayMillis = songMillis;
+    popState();
+}

@@ -1,6 +1,29 @@
-// Extruded outline glyphs and the status overlay drawn with them.
+// Extruded outline glyphs in display lists, text drawn with them, and the
+// status overlay (song time, formats, frame rate, camera, frame counters).
 #pragma once
 
+// Per-glyph metrics in em units; only the advance is ever read.
+struct GlyphMetricsFloat {
+    float gmfCellIncX;
+};
+
+const int FONT_GLYPHS = 255;  // glyphs 0..254 get lists; 255 stays empty
+const int STATUS_LINE_SIZE = 160;
+
+extern unsigned int fontListBase;
+extern GlyphMetricsFloat glyphMetrics[256];
+
+// Finds a heavy Arial-like face with fontconfig and records its glyphs.
 void createOutlineFont();
+// The same from a font file. A file that can't be read gives empty glyph
+// lists (a blank overlay) and one warning; returns false then.
+bool createOutlineFontFrom(const char* path);
+
+// Sum of the glyph advances of the string, in em units.
+float textWidth(const char* text);
 void drawText(const char* text);
+
+// The overlay's three lines: [0] song time line, [1] camera line,
+// [2] version line. Queries the current context's formats.
+void formatStatusLines(float songTime, double fps, char lines[3][STATUS_LINE_SIZE]);
 void drawStatusOverlay(float songTime, int songMillis);
