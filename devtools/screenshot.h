@@ -1,0 +1,18 @@
+// Saving the frame as 24-bit bitmaps: plain screenshots and depth-blurred
+// stills, "vkt%05i.bmp" in the working directory, one counter per kind.
+#pragma once
+#include <cstdint>
+
+extern int screenshotCounter;
+extern int stillCounter;
+
+void saveScreenshot();
+void saveDepthBlurredStill();
+
+// The 54 header bytes of a bottom-up 24-bit bitmap of width x height.
+void makeBmpHeader(uint8_t header[54], int width, int height);
+
+// Spreads every pixel of rgb (rows bottom first) over a disc whose radius
+// grows with its distance from the focal depth; writes BGR bytes to out.
+// acc is scratch space of width*height*3 integers.
+void depthBlur(const uint8_t* rgb, const float* depth, int width, int height, int32_t* acc, uint8_t* out);
