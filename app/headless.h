@@ -18,6 +18,7 @@ extern StartupTimes startupTimes;
 bool headlessStartup();
 // Draws the frame the show has at song time t (patterns) into the back buffer.
 void drawFrameAt(double t);
+void drawFrameAtMillis(int ms);
 // Milliseconds of the song position for a time in patterns.
 int millisForPatterns(double t);
 

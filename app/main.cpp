@@ -2,6 +2,7 @@
 #include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "app/headless.h"
 #include "app/keys.h"
@@ -52,6 +53,20 @@ static void frameLoop()
     }
 }
 
+static void startSoundtrack(const Options& options)
+{
+    std::string path = dataPath("tunemix.mp3");
+    if (options.freezePattern >= 0.0) {
+        startMusicOffline(path.c_str(), songBpmConstant);
+        setSongMillis(millisForPatterns(options.freezePattern));
+        return;
+    }
+    setSoundOptions(options.nosound, options.audioOffsetMs);
+    startMusic(path.c_str(), songBpmConstant);
+    if (options.startPattern > 0.0)
+        seekSong((float)options.startPattern);
+}
+
 static int runShow(const Options& options)
 {
     if (!haveDisplay()) {
@@ -71,8 +86,7 @@ static int runShow(const Options& options)
     swapFrame();
     sleepMillis(2000);
     musicStarted += 1;
-    setSoundOptions(options.nosound, options.audioOffsetMs);
-    startMusic(dataPath("tunemix.mp3").c_str(), songBpmConstant);
+    startSoundtrack(options);
     frameLoop();
     stopMusic();
     destroyGlWindow();

@@ -22,6 +22,10 @@ static void addSoundOptions(CLI::App& app, Options& o)
     app.add_option("--audio-offset", o.audioOffsetMs,
                    "Milliseconds the picture runs behind the sound (for laggy outputs)");
     app.add_option("--data", o.dataDir, "Folder with tunemix.mp3 and the pictures")->capture_default_str();
+    app.add_option("--start", o.startPattern, "Start the show at pattern P")->check(CLI::NonNegativeNumber);
+    app.add_option("--freeze", o.freezePattern,
+                   "Hold the show at pattern P, silent, to study one moment (keys still seek)")
+        ->check(CLI::NonNegativeNumber);
 }
 
 static void addHeadlessOptions(CLI::App& app, Options& o)

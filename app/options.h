@@ -10,6 +10,8 @@ struct Options {
     bool nosound = false;
     int audioOffsetMs = 0;
     std::string dataDir = "data";
+    double startPattern = 0.0;       // seek here once the music starts
+    double freezePattern = -1.0;     // >= 0: hold the clock at this pattern
     std::vector<double> stills;      // song times in patterns
     std::vector<std::string> outs;   // one PNG per still
     std::string renderOut;           // video or numbered PNG pattern

@@ -1,4 +1,5 @@
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -47,16 +48,23 @@ bool headlessStartup()
     return true;
 }
 
+// Rounded up, so a still at an exact pattern (22) shows that pattern's row
+// rather than the last millisecond of the row before it.
 int millisForPatterns(double t)
 {
-    return (int)(t * 16.0 / 180.0 * 60000.0);
+    return (int)std::ceil(t * 16.0 / 180.0 * 60000.0 - 1e-6);
+}
+
+void drawFrameAtMillis(int ms)
+{
+    setSongMillis(ms);
+    runTimeline();
+    glFinish();
 }
 
 void drawFrameAt(double t)
 {
-    setSongMillis(millisForPatterns(t));
-    runTimeline();
-    glFinish();
+    drawFrameAtMillis(millisForPatterns(t));
 }
 
 int runStills(const Options& options)

@@ -230,8 +230,7 @@ static int renderFrames(VideoJob& job)
     long k = 0;
     bool ok = true;
     for (; k < job.frames && !interrupted; k++) {
-        double ms = job.fromMs + k * 1000.0 / job.fps;
-        drawFrameAt(ms * 180.0 / 960000.0);
+        drawFrameAtMillis(job.fromMs + (int)std::floor(k * 1000.0 / job.fps));
         readFrameRgb(rgb, 640, 480);
         if (!emitFrame(job, k, rgb)) {
             ok = false;
