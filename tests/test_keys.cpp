@@ -1,0 +1,280 @@
+// The keys, driven through the same handler the frame loop calls, with the
+// song clock standing still at the positions each test sets.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/keys.h"
+#include "app/shell.h"
+#include "devtools/screenshot.h"
+#include "music/music.h"
+#include "music/ticks.h"
+#include "render/gl.h"
+#include "tests/support/gl_fixture.h"
+
+namespace {
+
+SDL_Event keyDown(SDL_Keycode key, bool repeat = false, Uint16 mod = KMOD_NONE)
+{
+    SDL_Event e;
+    std::memset(&e, 0, sizeof e);
+    e.type = SDL_KEYDOWN;
+    e.key.state = SDL_PRESSED;
+    e.key.repeat = repeat ? 1 : 0;
+    e.key.keysym.sym = key;
+    e.key.keysym.mod = mod;
+    return e;
+}
+
+SDL_Event typed(const char* text)
+{
+    SDL_Event e;
+    std::memset(&e, 0, sizeof e);
+    e.type = SDL_TEXTINPUT;
+    std::strncpy(e.text.text, text, sizeof e.text.text - 1);
+    return e;
+}
+
+void press(SDL_Keycode key, bool repeat = false, Uint16 mod = KMOD_NONE)
+{
+    windowProc(keyDown(key, repeat, mod));
+}
+
+void type(const char* text)
+{
+    windowProc(typed(text));
+}
+
+int millisAt(double patterns)
+{
+    return (int)(patterns * 16.0 / 180.0 * 60000.0 + 0.5);
+}
+
+bool exists(const char* path)
+{
+    struct stat st;
+    return stat(path, &st) == 0;
+}
+
+std::string readText(const char* path)
+{
+    std::string text;
+    FILE* f = std::fopen(path, "rb");
+    if (!f)
+        return text;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        text.append(buffer, n);
+    std::fclose(f);
+    return text;
+}
+
+// Each test runs in a folder of its own, everything the keys touch at rest.
+class Keys : public GlTest {
+protected:
+    std::string folder, home;
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        char cwd[4096];
+        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+        home = cwd;
+        folder = std::string(::testing::TempDir()) + "zant_keys_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        mkdir(folder.c_str(), 0700);
+        ASSERT_EQ(chdir(folder.c_str()), 0);
+        recordedTickCount = 0;
+        quitRequested = 0;
+        overlayEnabled = 0;
+        yrot = 0.0f;
+        screenshotCounter = stillCounter = 0;
+        startMusicOffline(ZANT_SOURCE_DIR "/tests/data/music/tone_mono_48k.mp3", 180.0f);
+    }
+    void TearDown() override
+    {
+        stopMusic();
+        recordedTickCount = 0;
+        quitRequested = 0;
+        overlayEnabled = 0;
+        yrot = 0.0f;
+        for (const char* name : {"ticks.inc", "vkt00000.bmp", "vkt00001.bmp"})
+            std::remove(name);
+        if (chdir(home.c_str()) != 0)
+            ADD_FAILURE() << "cannot go back to " << home;
+        rmdir(folder.c_str());
+    }
+};
+
+TEST_F(Keys, PageUpAndPageDownLandOnWholePatterns)
+{
+    setSongMillis(millisAt(5.3));
+    press(SDLK_PAGEUP);
+    EXPECT_EQ(songMillis(), 21333);
+    EXPECT_NEAR(songTime(), 4.0, 2e-4);
+    setSongMillis(millisAt(5.3));
+    press(SDLK_PAGEDOWN);
+    EXPECT_EQ(songMillis(), 32000);
+    EXPECT_DOUBLE_EQ(songTime(), 6.0);
+    // Every repeat steps again from where the song now is.
+    press(SDLK_PAGEDOWN, true);
+    EXPECT_NEAR(songTime(), 7.0, 2e-4);
+    setSongMillis(millisAt(7.01));
+    press(SDLK_PAGEDOWN, true);
+    EXPECT_NEAR(songTime(), 8.0, 2e-4);
+}
+
+TEST_F(Keys, HomeGoesToTheStart)
+{
+    setSongMillis(millisAt(12.7));
+    press(SDLK_HOME);
+    EXPECT_EQ(songMillis(), 0);
+}
+
+TEST_F(Keys, PageUpInTheFirstPatternStopsAtTheStart)
+{
+    setSongMillis(millisAt(0.5));
+    press(SDLK_PAGEUP);
+    EXPECT_EQ(songMillis(), 0);
+    EXPECT_EQ(songTime(), 0.0);
+}
+
+TEST_F(Keys, SpaceRecordsTheCurrentRowOnEveryRepeat)
+{
+    setSongMillis(millisAt(1.1));
+    press(SDLK_SPACE);
+    ASSERT_EQ(recordedTickCount, 1);
+    EXPECT_EQ(recordedTicks[0], 70);
+    setSongMillis(millisAt(20.05));
+    press(SDLK_SPACE, true);
+    ASSERT_EQ(recordedTickCount, 2);
+    EXPECT_EQ(recordedTicks[1], 1283);
+    EXPECT_FALSE(exists("ticks.inc")) << "taps alone write nothing";
+}
+
+TEST_F(Keys, ArrowsTurnTheReadoutOneStepPerRepeat)
+{
+    press(SDLK_RIGHT);
+    for (int i = 1; i < 64; i++)
+        press(SDLK_RIGHT, true);
+    EXPECT_EQ(yrot, -64.0f);
+    press(SDLK_LEFT);
+    press(SDLK_LEFT, true);
+    EXPECT_EQ(yrot, -62.0f);
+    EXPECT_EQ(xpos, 0.0f);
+    EXPECT_EQ(ypos, 0.0f);
+    EXPECT_EQ(zpos, 0.0f);
+    EXPECT_EQ(xrot, 0.0f);
+}
+
+TEST_F(Keys, LowerCaseITogglesAndCapitalsDoNothing)
+{
+    type("i");
+    EXPECT_EQ(overlayEnabled, 1);
+    type("I");
+    EXPECT_EQ(overlayEnabled, 1);
+    type("i");
+    EXPECT_EQ(overlayEnabled, 0);
+    type("S");
+    type("F");
+    type("T");
+    EXPECT_FALSE(exists("vkt00000.bmp"));
+    EXPECT_FALSE(exists("ticks.inc"));
+    EXPECT_EQ(screenshotCounter, 0);
+}
+
+TEST_F(Keys, SAndFSaveBitmaps)
+{
+    glClearColor(1, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    type("s");
+    EXPECT_EQ(screenshotCounter, 1);
+    EXPECT_EQ(readText("vkt00000.bmp").size(), 921654u);
+    type("f");
+    EXPECT_EQ(stillCounter, 1);
+    EXPECT_FALSE(exists("vkt00001.bmp"));
+}
+
+TEST_F(Keys, TTwiceWritesTheSameTableTwice)
+{
+    setSongMillis(millisAt(1.1));
+    press(SDLK_SPACE);
+    setSongMillis(millisAt(20.05));
+    press(SDLK_SPACE);
+    type("t");
+    std::string first = readText("ticks.inc");
+    EXPECT_EQ(first, "static int ticktable[]={\n 64*1 + 6,\n 64*20 + 3,\n};\n");
+    FILE* f = std::fopen("ticks.inc", "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("scribbled over\n", f);
+    std::fclose(f);
+    type("t");
+    EXPECT_EQ(readText("ticks.inc"), first);
+    EXPECT_EQ(recordedTickCount, 2) << "writing keeps the table";
+}
+
+TEST_F(Keys, EscapeWithoutTicksQuitsWithoutWriting)
+{
+    press(SDLK_ESCAPE);
+    EXPECT_EQ(quitRequested, 1);
+    EXPECT_FALSE(exists("ticks.inc"));
+}
+
+TEST_F(Keys, EscapeWithTicksWritesThemAndQuits)
+{
+    setSongMillis(millisAt(1.1));
+    press(SDLK_SPACE);
+    press(SDLK_ESCAPE);
+    EXPECT_EQ(quitRequested, 1);
+    EXPECT_EQ(readText("ticks.inc"), "static int ticktable[]={\n 64*1 + 6,\n};\n");
+}
+
+// The loop counts the quit event itself; the handler must not count it again.
+TEST_F(Keys, QuitEventAndKeyUpsAreNotActedOn)
+{
+    SDL_Event quit;
+    std::memset(&quit, 0, sizeof quit);
+    quit.type = SDL_QUIT;
+    windowProc(quit);
+    SDL_Event up = keyDown(SDLK_ESCAPE);
+    up.type = SDL_KEYUP;
+    up.key.state = SDL_RELEASED;
+    windowProc(up);
+    EXPECT_EQ(quitRequested, 0);
+    setSongMillis(millisAt(5.3));
+    up.key.keysym.sym = SDLK_PAGEDOWN;
+    windowProc(up);
+    EXPECT_EQ(songMillis(), millisAt(5.3));
+}
+
+TEST_F(Keys, OtherTextDoesNothing)
+{
+    type("\xc3\xa9");  // an e with an acute accent
+    type(" ");
+    type("x");
+    EXPECT_EQ(overlayEnabled, 0);
+    EXPECT_FALSE(exists("ticks.inc"));
+    EXPECT_EQ(quitRequested, 0);
+}
+
+// Keypad 9 and 6, F4 and F5 double as "i", "f", "s" and "t".
+TEST_F(Keys, KeypadAndFunctionKeyAliases)
+{
+    press(SDLK_KP_9);
+    EXPECT_EQ(overlayEnabled, 1);
+    press(SDLK_F5);
+    EXPECT_EQ(readText("ticks.inc"), "static int ticktable[]={\n};\n");
+    press(SDLK_F4, false, KMOD_LALT);
+    EXPECT_EQ(screenshotCounter, 0) << "Alt+F4 belongs to the window manager";
+    press(SDLK_F4);
+    EXPECT_EQ(screenshotCounter, 1);
+    press(SDLK_KP_6);
+    EXPECT_EQ(stillCounter, 1);
+}
+
+}  // namespace
