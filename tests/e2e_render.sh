@@ -29,6 +29,17 @@ check "mp4 has video and audio (got $streams)" '[ "$streams" = "audio video " ]'
 vframes=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$work/show.mp4")
 check "mp4 has 12 video frames (got $vframes)" '[ "$vframes" = 12 ]'
 
+# Ctrl+C mid-render leaves a playable file of the frames done so far.
+"$ZANT" --render "$work/cut.mp4" --fps 30 --from 10 --to 20 2>"$work/log" &
+pid=$!
+for i in $(seq 1 100); do grep -q "frame [1-9]" "$work/log" 2>/dev/null && break; sleep 0.1; done
+sleep 1
+kill -INT $pid
+wait $pid; rc=$?
+check "interrupted render ends with status 130 (got $rc)" '[ $rc -eq 130 ]'
+cutframes=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$work/cut.mp4" 2>/dev/null)
+check "interrupted file plays ($cutframes frames)" '[ -n "$cutframes" ] && [ "$cutframes" -gt 0 ] && [ "$cutframes" -lt 300 ]'
+
 expect_fail() {  # name, status, message, args...
   local name=$1 want=$2 msg=$3; shift 3
   out=$("$@" 2>&1); rc=$?
