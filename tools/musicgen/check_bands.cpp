@@ -1,0 +1,232 @@
+// musicbands: reads an MP3 and prints, per pattern of the show's clock
+// (16 beats at 180 BPM), how the spectrum bands that drive the pictures
+// move, plus a tempo estimate from onsets; --octaves adds the mix balance
+// and --picture draws a spectrogram.
+#include <kissfft/kiss_fftr.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "decode.h"
+#include "spectrogram.h"
+
+namespace {
+
+constexpr int kFftSize = 1024;
+constexpr double kPatternSeconds = 16.0 * 60.0 / 180.0;
+constexpr double kFrameSeconds = 1.0 / 60.0;
+constexpr int kPatterns = 38;
+
+std::vector<float> monoMix(const DecodedAudio& audio) {
+  size_t frames = audio.samples.size() / size_t(audio.channels);
+  std::vector<float> mono(frames);
+  for (size_t i = 0; i < frames; ++i) {
+    float sum = 0.0f;
+    for (int c = 0; c < audio.channels; ++c) sum += audio.samples[i * size_t(audio.channels) + size_t(c)];
+    mono[i] = sum / float(audio.channels);
+  }
+  return mono;
+}
+
+// Magnitudes 0..1 per bin: a full-scale sine on a bin centre reads 1.
+struct Analyser {
+  kiss_fftr_cfg cfg;
+  std::vector<float> window, frame;
+  std::vector<kiss_fft_cpx> bins;
+  float scale;
+};
+
+Analyser analyser() {
+  Analyser a{kiss_fftr_alloc(kFftSize, 0, nullptr, nullptr), std::vector<float>(kFftSize),
+             std::vector<float>(kFftSize), std::vector<kiss_fft_cpx>(kFftSize / 2 + 1), 0.0f};
+  double sum = 0.0;
+  for (int i = 0; i < kFftSize; ++i) {
+    a.window[size_t(i)] = float(0.5 - 0.5 * std::cos(2.0 * M_PI * i / kFftSize));
+    sum += a.window[size_t(i)];
+  }
+  a.scale = float(2.0 / sum);
+  return a;
+}
+
+// Spectrum of the kFftSize samples that end at `end` (zeros before the start).
+void spectrum(Analyser& a, const std::vector<float>& mono, long end, std::vector<float>& mags) {
+  for (int i = 0; i < kFftSize; ++i) {
+    long at = end - kFftSize + i;
+    float s = at >= 0 && at < long(mono.size()) ? mono[size_t(at)] : 0.0f;
+    a.frame[size_t(i)] = s * a.window[size_t(i)];
+  }
+  kiss_fftr(a.cfg, a.frame.data(), a.bins.data());
+  mags.resize(kFftSize / 2);
+  for (int k = 0; k < kFftSize / 2; ++k)
+    mags[size_t(k)] = std::hypot(a.bins[size_t(k)].r, a.bins[size_t(k)].i) * a.scale;
+}
+
+float bandSum(const std::vector<float>& mags, int first, int last) {
+  float sum = 0.0f;
+  for (int k = first; k <= last; ++k) sum += mags[size_t(k)];
+  return sum;
+}
+
+struct PatternBands {
+  double sum0 = 0, sum2 = 0;
+  float max0 = 0, max2 = 0;
+  int frames = 0;
+};
+
+void printBands(Analyser& a, const std::vector<float>& mono, long rate) {
+  std::vector<PatternBands> rows(kPatterns);
+  std::vector<float> mags;
+  double seconds = double(mono.size()) / double(rate);
+  for (long f = 0; f * kFrameSeconds < seconds; ++f) {
+    double t = f * kFrameSeconds;
+    int pattern = int(t / kPatternSeconds);
+    if (pattern >= kPatterns) break;
+    spectrum(a, mono, std::lround(t * double(rate)), mags);
+    float b0 = bandSum(mags, 0, 15), b2 = bandSum(mags, 64, 127);
+    PatternBands& r = rows[size_t(pattern)];
+    r.sum0 += b0, r.sum2 += b2, ++r.frames;
+    r.max0 = std::max(r.max0, b0), r.max2 = std::max(r.max2, b2);
+  }
+  std::printf("pattern  time(s)  band0 mean   max | band2 mean   max | flicker mean\n");
+  for (int p = 0; p < kPatterns; ++p) {
+    const PatternBands& r = rows[size_t(p)];
+    if (r.frames == 0) continue;
+    double m0 = r.sum0 / r.frames, m2 = r.sum2 / r.frames;
+    double flicker = std::min(1.0, std::pow(0.15 * m2, 2.0));
+    std::printf("%7d  %7.2f  %10.2f %5.2f | %10.2f %5.2f | %5.2f %s\n", p, p * kPatternSeconds, m0, r.max0, m2,
+                r.max2, flicker, std::string(size_t(std::lround(m2 * 4)), '#').c_str());
+  }
+}
+
+// Mean power per octave band and pattern, in dB relative to full scale:
+// shows the balance of the mix section by section.
+void printOctaves(Analyser& a, const std::vector<float>& mono, long rate) {
+  static const double kEdges[10] = {22, 44, 88, 177, 355, 710, 1420, 2840, 5680, 11360};
+  const double binHz = double(rate) / kFftSize;
+  std::vector<std::vector<double>> power(kPatterns, std::vector<double>(10, 0.0));
+  std::vector<int> frames(kPatterns, 0);
+  std::vector<float> mags;
+  double seconds = double(mono.size()) / double(rate);
+  for (long f = 0; f * kFrameSeconds < seconds; ++f) {
+    double t = f * kFrameSeconds;
+    int pattern = int(t / kPatternSeconds);
+    if (pattern >= kPatterns) break;
+    spectrum(a, mono, std::lround(t * double(rate)), mags);
+    ++frames[size_t(pattern)];
+    for (int k = 1; k < kFftSize / 2; ++k) {
+      double hz = k * binHz;
+      int band = 0;
+      while (band < 9 && hz >= kEdges[band + 1]) ++band;
+      power[size_t(pattern)][size_t(band)] += 0.5 * double(mags[size_t(k)]) * mags[size_t(k)];
+    }
+  }
+  std::printf("octave levels (dB): 31 63 125 250 500 1k 2k 4k 8k 16k\n");
+  for (int p = 0; p < kPatterns; ++p) {
+    if (!frames[size_t(p)]) continue;
+    std::printf("%7d ", p);
+    for (double pw : power[size_t(p)]) std::printf(" %5.1f", 10.0 * std::log10(pw / frames[size_t(p)] + 1e-12));
+    std::printf("\n");
+  }
+}
+
+// Tempo from the autocorrelation of positive spectral flux, searched over
+// 60-240 BPM; the strongest period may be the beat or a multiple of it.
+double estimateTempo(Analyser& a, const std::vector<float>& mono, long rate) {
+  const int hop = 128;
+  std::vector<float> mags, prev(kFftSize / 2, 0.0f), flux;
+  for (long end = kFftSize; end <= long(mono.size()); end += hop) {
+    spectrum(a, mono, end, mags);
+    float sum = 0.0f;
+    for (int k = 1; k < kFftSize / 2; ++k) {
+      float v = std::log1p(100.0f * mags[size_t(k)]);
+      sum += std::max(0.0f, v - prev[size_t(k)]);
+      prev[size_t(k)] = v;
+    }
+    flux.push_back(sum);
+  }
+  double mean = 0.0;
+  for (float v : flux) mean += v;
+  mean /= std::max<size_t>(1, flux.size());
+  for (float& v : flux) v = float(v - mean);
+  const double framesPerMinute = 60.0 * double(rate) / hop;
+  int lo = int(framesPerMinute / 240.0), hi = int(framesPerMinute / 60.0) + 1;
+  std::vector<double> ac(size_t(hi + 2), 0.0);
+  for (int lag = lo - 1; lag <= hi + 1; ++lag)
+    for (size_t i = size_t(lag); i < flux.size(); ++i) ac[size_t(lag)] += double(flux[i]) * flux[i - size_t(lag)];
+  int best = lo;
+  for (int lag = lo; lag <= hi; ++lag)
+    if (ac[size_t(lag)] > ac[size_t(best)]) best = lag;
+  double y0 = ac[size_t(best - 1)], y1 = ac[size_t(best)], y2 = ac[size_t(best + 1)];
+  double denom = y0 - 2 * y1 + y2;
+  double offset = denom != 0.0 ? 0.5 * (y0 - y2) / denom : 0.0;
+  return framesPerMinute / (best + std::clamp(offset, -0.5, 0.5));
+}
+
+struct Options {
+  const char* in = nullptr;
+  bool octaves = false;
+  const char* picture = nullptr;
+  double from = 0.0, to = 1e9;  // seconds shown in the picture
+};
+
+bool parseArgs(int argc, char** argv, Options& opt) {
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--octaves") {
+      opt.octaves = true;
+    } else if (a == "--picture" && i + 1 < argc) {
+      opt.picture = argv[++i];
+    } else if (a == "--range" && i + 2 < argc) {
+      opt.from = std::atof(argv[++i]);
+      opt.to = std::atof(argv[++i]);
+    } else if (a[0] == '-' || opt.in) {
+      return false;
+    } else {
+      opt.in = argv[i];
+    }
+  }
+  return opt.in != nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options opt;
+  if (!parseArgs(argc, argv, opt)) {
+    std::fprintf(stderr, "usage: musicbands FILE.mp3 [--octaves] [--picture OUT.png [--range FROM_S TO_S]]\n");
+    return 2;
+  }
+  DecodedAudio audio;
+  std::string error;
+  if (!decodeMp3(opt.in, audio, error)) {
+    std::fprintf(stderr, "musicbands: %s\n", error.c_str());
+    return 1;
+  }
+  std::vector<float> mono = monoMix(audio);
+  Analyser a = analyser();
+  std::printf("%s: %.2f s, %ld Hz, %d channel(s)\n", opt.in, double(mono.size()) / double(audio.rate), audio.rate,
+              audio.channels);
+  std::printf("band 0 = bins 0-15, band 2 = bins 64-127 of a %d-point Hann FFT, every %.1f ms\n", kFftSize,
+              kFrameSeconds * 1000.0);
+  printBands(a, mono, audio.rate);
+  if (opt.octaves) printOctaves(a, mono, audio.rate);
+  std::printf("tempo estimate: %.1f BPM\n", estimateTempo(a, mono, audio.rate));
+  kiss_fftr_free(a.cfg);
+  if (opt.picture) {
+    size_t from = size_t(std::clamp(opt.from, 0.0, 1e9) * double(audio.rate));
+    size_t to = size_t(std::clamp(opt.to, 0.0, 1e9) * double(audio.rate));
+    from = std::min(from, mono.size());
+    to = std::clamp(to, from, mono.size());
+    std::vector<float> part(mono.begin() + long(from), mono.begin() + long(to));
+    double perColumn = std::max(0.002, double(part.size()) / double(audio.rate) / 2000.0);
+    if (!writeSpectrogram(part, audio.rate, perColumn, opt.picture, error)) {
+      std::fprintf(stderr, "musicbands: %s\n", error.c_str());
+      return 1;
+    }
+  }
+  return 0;
+}

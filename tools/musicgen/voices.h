@@ -1,0 +1,45 @@
+// The instruments of the soundtrack: each one renders a single note event
+// into a stereo scratch buffer; the mixer places and blends the results.
+#pragma once
+
+#include <cstdint>
+
+enum Instrument : int {
+  kKick,
+  kClap,
+  kSnare,
+  kHatClosed,
+  kHatOpen,
+  kRide,
+  kCrash,
+  kRiser,
+  kImpact,
+  kBass,
+  kAcid,
+  kReese,
+  kPad,
+  kArp,
+  kStab,
+  kLead,
+  kInstrumentCount
+};
+
+// start and length in samples; pitch as a MIDI note number; param is the
+// one per-note colour a voice takes (a cutoff in Hz for the filtered voices).
+struct NoteEvent {
+  Instrument inst;
+  int start;
+  int length;
+  float pitch;
+  float vel;
+  float param;
+  uint32_t seed;
+};
+
+const char* instrumentName(Instrument inst);
+
+// Samples a voice keeps sounding after its note length (release, decay).
+int voiceTail(const NoteEvent& ev);
+
+// Writes (not adds) n samples of the note into left and right.
+void renderVoice(const NoteEvent& ev, float* left, float* right, int n);
