@@ -1,9 +1,7 @@
-// musicbands: reads an MP3 and prints, per pattern of the show's clock
-// (16 beats at 180 BPM), how the spectrum bands that drive the pictures
-// move, plus a tempo estimate from onsets; --octaves adds the mix balance
-// and --picture draws a spectrogram.
-#include <kissfft/kiss_fftr.h>
-
+// musicbands: reads an MP3 through the show's own decoder and spectrum code
+// and prints, per pattern of the show's clock (16 beats at 180 BPM), how the
+// spectrum bands that drive the pictures move, plus a tempo estimate from
+// onsets; --octaves adds the mix balance and --picture draws a spectrogram.
 #include <algorithm>
 #include <cstdlib>
 #include <cmath>
@@ -11,64 +9,63 @@
 #include <string>
 #include <vector>
 
-#include "decode.h"
+#include "music/analyser.h"
+#include "music/mp3decode.h"
+#include "music/spectrum.h"
 #include "spectrogram.h"
 
 namespace {
 
-constexpr int kFftSize = 1024;
+constexpr int kFftSize = SPECTRUM_WINDOW;
 constexpr double kPatternSeconds = 16.0 * 60.0 / 180.0;
 constexpr double kFrameSeconds = 1.0 / 60.0;
 constexpr int kPatterns = 38;
 
-std::vector<float> monoMix(const DecodedAudio& audio) {
-  size_t frames = audio.samples.size() / size_t(audio.channels);
-  std::vector<float> mono(frames);
-  for (size_t i = 0; i < frames; ++i) {
-    float sum = 0.0f;
-    for (int c = 0; c < audio.channels; ++c) sum += audio.samples[i * size_t(audio.channels) + size_t(c)];
-    mono[i] = sum / float(audio.channels);
-  }
-  return mono;
+bool readFile(const char* path, std::vector<unsigned char>& bytes) {
+  FILE* f = std::fopen(path, "rb");
+  if (!f) return false;
+  unsigned char buf[65536];
+  size_t got;
+  while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + got);
+  bool ok = !std::ferror(f);
+  std::fclose(f);
+  return ok;
 }
 
-// Magnitudes 0..1 per bin: a full-scale sine on a bin centre reads 1.
-struct Analyser {
-  kiss_fftr_cfg cfg;
-  std::vector<float> window, frame;
-  std::vector<kiss_fft_cpx> bins;
-  float scale;
-};
-
-Analyser analyser() {
-  Analyser a{kiss_fftr_alloc(kFftSize, 0, nullptr, nullptr), std::vector<float>(kFftSize),
-             std::vector<float>(kFftSize), std::vector<kiss_fft_cpx>(kFftSize / 2 + 1), 0.0f};
-  double sum = 0.0;
-  for (int i = 0; i < kFftSize; ++i) {
-    a.window[size_t(i)] = float(0.5 - 0.5 * std::cos(2.0 * M_PI * i / kFftSize));
-    sum += a.window[size_t(i)];
+// The mono mix the show analyses: (left + right) / 2 of the 16-bit output.
+bool decodeMono(const char* path, std::vector<float>& mono, Mp3Info& info, std::string& error) {
+  std::vector<unsigned char> bytes;
+  if (!readFile(path, bytes)) {
+    error = std::string(path) + ": cannot read";
+    return false;
   }
-  a.scale = float(2.0 / sum);
-  return a;
+  Mp3OpenResult result;
+  Mp3Decoder* d = mp3Open(bytes.data(), bytes.size(), &result);
+  if (!d) {
+    error = std::string(path) + ": not an MP3 file";
+    return false;
+  }
+  info = mp3Info(d);
+  std::vector<int16_t> chunk(size_t(4096) * size_t(info.channels));
+  int n;
+  while ((n = mp3Read(d, chunk.data(), 4096)) > 0)
+    for (int i = 0; i < n; ++i) {
+      const int16_t* f = &chunk[size_t(i) * size_t(info.channels)];
+      mono.push_back(info.channels == 2 ? (f[0] + f[1]) / 65536.0f : f[0] / 32768.0f);
+    }
+  mp3Close(d);
+  return true;
 }
 
-// Spectrum of the kFftSize samples that end at `end` (zeros before the start).
-void spectrum(Analyser& a, const std::vector<float>& mono, long end, std::vector<float>& mags) {
-  for (int i = 0; i < kFftSize; ++i) {
-    long at = end - kFftSize + i;
-    float s = at >= 0 && at < long(mono.size()) ? mono[size_t(at)] : 0.0f;
-    a.frame[size_t(i)] = s * a.window[size_t(i)];
+// The show's spectrum of the SPECTRUM_WINDOW samples that end at `end`.
+void spectrum(const std::vector<float>& mono, long end, std::vector<float>& mags) {
+  float window[SPECTRUM_WINDOW];
+  for (int i = 0; i < SPECTRUM_WINDOW; ++i) {
+    long at = end - SPECTRUM_WINDOW + i;
+    window[i] = at >= 0 && at < long(mono.size()) ? mono[size_t(at)] : 0.0f;
   }
-  kiss_fftr(a.cfg, a.frame.data(), a.bins.data());
-  mags.resize(kFftSize / 2);
-  for (int k = 0; k < kFftSize / 2; ++k)
-    mags[size_t(k)] = std::hypot(a.bins[size_t(k)].r, a.bins[size_t(k)].i) * a.scale;
-}
-
-float bandSum(const std::vector<float>& mags, int first, int last) {
-  float sum = 0.0f;
-  for (int k = first; k <= last; ++k) sum += mags[size_t(k)];
-  return sum;
+  mags.resize(SPECTRUM_BINS);
+  computeSpectrum(window, mags.data());
 }
 
 struct PatternBands {
@@ -77,7 +74,7 @@ struct PatternBands {
   int frames = 0;
 };
 
-void printBands(Analyser& a, const std::vector<float>& mono, long rate) {
+void printBands(const std::vector<float>& mono, long rate) {
   std::vector<PatternBands> rows(kPatterns);
   std::vector<float> mags;
   double seconds = double(mono.size()) / double(rate);
@@ -85,8 +82,10 @@ void printBands(Analyser& a, const std::vector<float>& mono, long rate) {
     double t = f * kFrameSeconds;
     int pattern = int(t / kPatternSeconds);
     if (pattern >= kPatterns) break;
-    spectrum(a, mono, std::lround(t * double(rate)), mags);
-    float b0 = bandSum(mags, 0, 15), b2 = bandSum(mags, 64, 127);
+    spectrum(mono, std::lround(t * double(rate)), mags);
+    setSpectrumOverride(mags.data());
+    analyzeSpectrum();
+    float b0 = bandEnergy[0], b2 = bandEnergy[2];
     PatternBands& r = rows[size_t(pattern)];
     r.sum0 += b0, r.sum2 += b2, ++r.frames;
     r.max0 = std::max(r.max0, b0), r.max2 = std::max(r.max2, b2);
@@ -104,7 +103,7 @@ void printBands(Analyser& a, const std::vector<float>& mono, long rate) {
 
 // Mean power per octave band and pattern, in dB relative to full scale:
 // shows the balance of the mix section by section.
-void printOctaves(Analyser& a, const std::vector<float>& mono, long rate) {
+void printOctaves(const std::vector<float>& mono, long rate) {
   static const double kEdges[10] = {22, 44, 88, 177, 355, 710, 1420, 2840, 5680, 11360};
   const double binHz = double(rate) / kFftSize;
   std::vector<std::vector<double>> power(kPatterns, std::vector<double>(10, 0.0));
@@ -115,7 +114,7 @@ void printOctaves(Analyser& a, const std::vector<float>& mono, long rate) {
     double t = f * kFrameSeconds;
     int pattern = int(t / kPatternSeconds);
     if (pattern >= kPatterns) break;
-    spectrum(a, mono, std::lround(t * double(rate)), mags);
+    spectrum(mono, std::lround(t * double(rate)), mags);
     ++frames[size_t(pattern)];
     for (int k = 1; k < kFftSize / 2; ++k) {
       double hz = k * binHz;
@@ -135,11 +134,11 @@ void printOctaves(Analyser& a, const std::vector<float>& mono, long rate) {
 
 // Tempo from the autocorrelation of positive spectral flux, searched over
 // 60-240 BPM; the strongest period may be the beat or a multiple of it.
-double estimateTempo(Analyser& a, const std::vector<float>& mono, long rate) {
+double estimateTempo(const std::vector<float>& mono, long rate) {
   const int hop = 128;
   std::vector<float> mags, prev(kFftSize / 2, 0.0f), flux;
   for (long end = kFftSize; end <= long(mono.size()); end += hop) {
-    spectrum(a, mono, end, mags);
+    spectrum(mono, end, mags);
     float sum = 0.0f;
     for (int k = 1; k < kFftSize / 2; ++k) {
       float v = std::log1p(100.0f * mags[size_t(k)]);
@@ -200,22 +199,20 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: musicbands FILE.mp3 [--octaves] [--picture OUT.png [--range FROM_S TO_S]]\n");
     return 2;
   }
-  DecodedAudio audio;
+  std::vector<float> mono;
+  Mp3Info audio{};
   std::string error;
-  if (!decodeMp3(opt.in, audio, error)) {
+  if (!decodeMono(opt.in, mono, audio, error)) {
     std::fprintf(stderr, "musicbands: %s\n", error.c_str());
     return 1;
   }
-  std::vector<float> mono = monoMix(audio);
-  Analyser a = analyser();
-  std::printf("%s: %.2f s, %ld Hz, %d channel(s)\n", opt.in, double(mono.size()) / double(audio.rate), audio.rate,
+  std::printf("%s: %.2f s, %d Hz, %d channel(s)\n", opt.in, double(mono.size()) / audio.rate, audio.rate,
               audio.channels);
-  std::printf("band 0 = bins 0-15, band 2 = bins 64-127 of a %d-point Hann FFT, every %.1f ms\n", kFftSize,
+  std::printf("band 0 = bins 0-15, band 2 = bins 64-127 of the show's %d-point spectrum, every %.1f ms\n", kFftSize,
               kFrameSeconds * 1000.0);
-  printBands(a, mono, audio.rate);
-  if (opt.octaves) printOctaves(a, mono, audio.rate);
-  std::printf("tempo estimate: %.1f BPM\n", estimateTempo(a, mono, audio.rate));
-  kiss_fftr_free(a.cfg);
+  printBands(mono, audio.rate);
+  if (opt.octaves) printOctaves(mono, audio.rate);
+  std::printf("tempo estimate: %.1f BPM\n", estimateTempo(mono, audio.rate));
   if (opt.picture) {
     size_t from = size_t(std::clamp(opt.from, 0.0, 1e9) * double(audio.rate));
     size_t to = size_t(std::clamp(opt.to, 0.0, 1e9) * double(audio.rate));

@@ -109,7 +109,7 @@ void setTrackMixes(Score& score) {
                          {21, 3500}, {21.9f, 7000}, {22, 5000}, {32, 4000}, {38, 1500}};
 
   mix[kArp] = level(-8.0f);
-  mix[kArp].gainDb = {{0, -11}, {2, -7}, {6, -5}};
+  mix[kArp].gainDb = {{0, -40}, {1, -11}, {2, -7}, {6, -5}};
   mix[kArp].duck = 0.35f;
   mix[kArp].reverbSend = 0.12f;
   mix[kArp].delaySend = 0.3f;

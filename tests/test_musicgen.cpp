@@ -1,0 +1,235 @@
+// The soundtrack generator: its command line, that it writes the same bytes
+// every time, and the song it writes as the show's own decoder reads it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "music/mp3decode.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kMusicgen = std::string(ZANT_BINARY_DIR) + "/tools/musicgen/musicgen";
+constexpr double kPatternSeconds = 16.0 * 60.0 / 180.0;
+
+struct RunResult {
+  int status;  // exit status, -1 when it did not exit normally
+  std::string out, err;
+};
+
+std::string readText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<unsigned char> readBytes(const fs::path& path) {
+  std::string text = readText(path);
+  return std::vector<unsigned char>(text.begin(), text.end());
+}
+
+fs::path makeTempDir() {
+  std::string pattern = (fs::temp_directory_path() / "test_musicgen.XXXXXX").string();
+  char* made = mkdtemp(pattern.data());
+  return made ? fs::path(made) : fs::path();
+}
+
+// Runs the generator with the arguments (already shell-quoted) from `dir`.
+RunResult runMusicgen(const std::string& args, const fs::path& dir) {
+  fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
+  std::string cmd = "cd '" + dir.string() + "' && '" + kMusicgen + "' " + args + " > '" + out.string() + "' 2> '" +
+                    err.string() + "'";
+  int rc = std::system(cmd.c_str());
+  RunResult r{WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, readText(out), readText(err)};
+  fs::remove(out);
+  fs::remove(err);
+  return r;
+}
+
+// Files the generator left in `dir`, by name.
+std::vector<std::string> filesIn(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class MusicgenTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(fs::exists(kMusicgen)) << kMusicgen << " is missing: build the musicgen target first";
+    dir = makeTempDir();
+    ASSERT_FALSE(dir.empty());
+  }
+  void TearDown() override {
+    if (!dir.empty()) fs::remove_all(dir);
+  }
+  fs::path dir;
+};
+
+TEST_F(MusicgenTest, BadArgumentsAreRefusedWithAMessageAndNoFile) {
+  struct Case {
+    const char* args;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"", "no output file given"},
+      {"--seconds", "--seconds needs a value"},
+      {"--seconds abc out.mp3", "positive number of seconds, not 'abc'"},
+      {"--seconds -2 out.mp3", "positive number of seconds, not '-2'"},
+      {"--seconds 0 out.mp3", "positive number of seconds, not '0'"},
+      {"--seconds 5x out.mp3", "positive number of seconds, not '5x'"},
+      {"--louder out.mp3", "unknown option '--louder'"},
+      {"one.mp3 two.mp3", "more than one output file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    RunResult r = runMusicgen(c.args, dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("usage: musicgen"), std::string::npos) << r.err;
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_TRUE(filesIn(dir).empty());
+  }
+}
+
+TEST_F(MusicgenTest, UnwritableOutputFailsCleanly) {
+  RunResult r = runMusicgen("--seconds 1 no/such/folder/song.mp3", dir);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("no/such/folder/song.mp3.part: cannot create"), std::string::npos) << r.err;
+  EXPECT_TRUE(filesIn(dir).empty());
+}
+
+TEST_F(MusicgenTest, SameGeneratorWritesSameBytes) {
+  RunResult a = runMusicgen("--seconds 6 a.mp3", dir);
+  RunResult b = runMusicgen("--seconds 6 b.mp3", dir);
+  ASSERT_EQ(a.status, 0) << a.err;
+  ASSERT_EQ(b.status, 0) << b.err;
+  std::vector<unsigned char> first = readBytes(dir / "a.mp3"), second = readBytes(dir / "b.mp3");
+  EXPECT_GT(first.size(), 100000u);  // 6 s at 192 kbit/s is about 144 kB
+  EXPECT_TRUE(first == second) << "two runs wrote different files";
+  EXPECT_EQ(filesIn(dir), (std::vector<std::string>{"a.mp3", "b.mp3"}));  // no half-written leftovers
+}
+
+// The whole song, rendered once for the checks below and decoded with the
+// show's own MP3 decoder.
+struct Song {
+  std::string summary;
+  std::vector<unsigned char> bytes;
+  Mp3Info info{};
+  std::vector<int16_t> samples;  // interleaved
+};
+
+class MusicgenSongTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    song = new Song;
+    if (!fs::exists(kMusicgen)) return;
+    fs::path dir = makeTempDir();
+    RunResult r = runMusicgen("tunemix.mp3", dir);
+    song->summary = r.out + r.err;
+    song->bytes = readBytes(dir / "tunemix.mp3");
+    fs::remove_all(dir);
+    Mp3OpenResult result;
+    Mp3Decoder* d = mp3Open(song->bytes.data(), song->bytes.size(), &result);
+    if (!d) return;
+    song->info = mp3Info(d);
+    std::vector<int16_t> chunk(size_t(8192) * size_t(song->info.channels));
+    int n;
+    while ((n = mp3Read(d, chunk.data(), 8192)) > 0)
+      song->samples.insert(song->samples.end(), chunk.begin(), chunk.begin() + long(n) * song->info.channels);
+    mp3Close(d);
+  }
+  static void TearDownTestSuite() {
+    delete song;
+    song = nullptr;
+  }
+  void SetUp() override {
+    ASSERT_TRUE(fs::exists(kMusicgen)) << kMusicgen << " is missing: build the musicgen target first";
+    ASSERT_FALSE(song->samples.empty()) << "no decodable song; generator said: " << song->summary;
+  }
+
+  // RMS in dBFS of the mono mix over [from, to) seconds.
+  static double levelDb(double from, double to) {
+    const int ch = song->info.channels;
+    size_t a = size_t(from * song->info.rate), b = size_t(to * song->info.rate);
+    b = std::min(b, song->samples.size() / size_t(ch));
+    double sum = 0.0;
+    for (size_t i = a; i < b; ++i) {
+      double m = 0.0;
+      for (int c = 0; c < ch; ++c) m += song->samples[i * size_t(ch) + size_t(c)];
+      m /= 32768.0 * ch;
+      sum += m * m;
+    }
+    return 10.0 * std::log10(sum / double(std::max<size_t>(1, b - a)) + 1e-20);
+  }
+
+  static Song* song;
+};
+
+Song* MusicgenSongTest::song = nullptr;
+
+TEST_F(MusicgenSongTest, LastsUntilPatternThirtyEightAtCdRate) {
+  EXPECT_EQ(song->info.rate, 44100);
+  EXPECT_EQ(song->info.channels, 2);
+  double seconds = double(song->info.lengthSamples) / song->info.rate;
+  EXPECT_GE(seconds, 202.0);
+  EXPECT_LE(seconds, 204.0);
+  EXPECT_NEAR(seconds, 38 * kPatternSeconds, 0.05);
+  EXPECT_EQ(song->samples.size(), size_t(song->info.lengthSamples) * 2);
+}
+
+TEST_F(MusicgenSongTest, PeakStaysUnderMinusOneDbfs) {
+  int peak = 0;
+  for (int16_t s : song->samples) peak = std::max(peak, std::abs(int(s)));
+  EXPECT_LE(peak, int(32768 * std::pow(10.0, -1.0 / 20.0)));
+  EXPECT_GT(peak, int(32768 * std::pow(10.0, -4.0 / 20.0)));  // mastered, not timid
+}
+
+TEST_F(MusicgenSongTest, StartsAndEndsWithoutClicks) {
+  const size_t edge = 441 * 2;  // 10 ms of stereo samples
+  auto peakOf = [](auto first, auto last) {
+    int p = 0;
+    for (auto it = first; it != last; ++it) p = std::max(p, std::abs(int(*it)));
+    return p;
+  };
+  // Under -40 dBFS: the song fades in from nothing and fades out to nothing.
+  EXPECT_LT(peakOf(song->samples.begin(), song->samples.begin() + long(edge)), 330);
+  EXPECT_LT(peakOf(song->samples.end() - long(edge), song->samples.end()), 330);
+}
+
+TEST_F(MusicgenSongTest, BuildsFromACalmIntroToALoudClimaxAndFades) {
+  double intro = levelDb(0.0, kPatternSeconds), climax = levelDb(24 * kPatternSeconds, 25 * kPatternSeconds);
+  EXPECT_LT(intro, climax - 15.0) << "intro " << intro << " dB, climax " << climax << " dB";
+  EXPECT_GT(climax, -16.0);
+  double lastPattern = levelDb(37 * kPatternSeconds, 38 * kPatternSeconds);
+  EXPECT_LT(lastPattern, climax - 20.0);
+  // No pattern in between falls silent by mistake.
+  for (int p = 0; p < 37; ++p) EXPECT_GT(levelDb(p * kPatternSeconds, (p + 1) * kPatternSeconds), -45.0) << p;
+}
+
+TEST_F(MusicgenSongTest, CarriesTheTitleAndReportsItsLoudness) {
+  ASSERT_GT(song->bytes.size(), 64u);
+  EXPECT_EQ(std::string(song->bytes.begin(), song->bytes.begin() + 3), "ID3");
+  std::string head(song->bytes.begin(), song->bytes.begin() + 4096);
+  size_t title = head.find("TIT2");
+  ASSERT_NE(title, std::string::npos);
+  EXPECT_NE(head.find("ZANT", title), std::string::npos);
+  // One summary line: "..., peak -1.23 dBFS, -14.0 LUFS ..."
+  size_t at = song->summary.find(" LUFS");
+  ASSERT_NE(at, std::string::npos) << song->summary;
+  size_t start = song->summary.rfind(", ", at);
+  double lufs = std::atof(song->summary.c_str() + start + 2);
+  EXPECT_NEAR(lufs, -14.0, 0.5) << song->summary;
+}
+
+}  // namespace
