@@ -133,7 +133,7 @@ void printOctaves(const std::vector<float>& mono, long rate) {
 }
 
 // Tempo from the autocorrelation of positive spectral flux, searched over
-// 60-240 BPM; the strongest period may be the beat or a multiple of it.
+// 60-240 BPM.
 double estimateTempo(const std::vector<float>& mono, long rate) {
   const int hop = 128;
   std::vector<float> mags, prev(kFftSize / 2, 0.0f), flux;
@@ -156,9 +156,20 @@ double estimateTempo(const std::vector<float>& mono, long rate) {
   std::vector<double> ac(size_t(hi + 2), 0.0);
   for (int lag = lo - 1; lag <= hi + 1; ++lag)
     for (size_t i = size_t(lag); i < flux.size(); ++i) ac[size_t(lag)] += double(flux[i]) * flux[i - size_t(lag)];
-  int best = lo;
-  for (int lag = lo; lag <= hi; ++lag)
-    if (ac[size_t(lag)] > ac[size_t(best)]) best = lag;
+  auto peakNear = [&](int from, int to) {
+    int best = std::max(from, lo);
+    for (int lag = best; lag <= std::min(to, hi); ++lag)
+      if (ac[size_t(lag)] > ac[size_t(best)]) best = lag;
+    return best;
+  };
+  int best = peakNear(lo, hi);
+  // A backbeat (claps every second beat) can outweigh the beat itself; the
+  // beat is the shortest period that is still clearly periodic.
+  while (best / 2 >= lo) {
+    int half = peakNear(best / 2 - 2, best / 2 + 2);
+    if (ac[size_t(half)] < 0.25 * ac[size_t(best)]) break;
+    best = half;
+  }
   double y0 = ac[size_t(best - 1)], y1 = ac[size_t(best)], y2 = ac[size_t(best + 1)];
   double denom = y0 - 2 * y1 + y2;
   double offset = denom != 0.0 ? 0.5 * (y0 - y2) / denom : 0.0;

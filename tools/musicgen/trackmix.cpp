@@ -64,11 +64,11 @@ void setTrackMixes(Score& score) {
   mix[kSnare].reverbSend = 0.3f;
 
   mix[kHatClosed] = level(-10.0f);
-  mix[kHatClosed].gainDb = {{1, -12}, {3, -4}, {6, -1}};
+  mix[kHatClosed].gainDb = {{1, -8}, {3, 0}, {6, 4}};
   mix[kHatClosed].pan = 0.2f;
   mix[kHatClosed].reverbSend = 0.05f;
 
-  mix[kHatOpen] = level(4.0f);
+  mix[kHatOpen] = level(6.0f);
   mix[kHatOpen].pan = -0.15f;
   mix[kHatOpen].duck = 0.2f;
   mix[kHatOpen].reverbSend = 0.08f;
@@ -100,7 +100,7 @@ void setTrackMixes(Score& score) {
   mix[kReese].duck = 0.7f;
 
   mix[kPad] = level(-13.0f);
-  mix[kPad].gainDb = {{0, -9}, {6, -10}, {16, -8}, {17, -9}, {18, -10}};
+  mix[kPad].gainDb = {{0, -9}, {6, -8}, {16, -7}, {17, -8}};
   mix[kPad].duck = 0.6f;
   mix[kPad].reverbSend = 0.3f;
   // The pads stay out of the kick and bass band until the drop opens up.
@@ -109,7 +109,7 @@ void setTrackMixes(Score& score) {
                          {21, 3500}, {21.9f, 7000}, {22, 5000}, {32, 4000}, {38, 1500}};
 
   mix[kArp] = level(-8.0f);
-  mix[kArp].gainDb = {{0, -40}, {1, -11}, {2, -7}, {6, -5}};
+  mix[kArp].gainDb = {{0, -40}, {1, -11}, {2, -7}, {6, -3}};
   mix[kArp].duck = 0.35f;
   mix[kArp].reverbSend = 0.12f;
   mix[kArp].delaySend = 0.3f;

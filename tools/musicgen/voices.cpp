@@ -27,7 +27,7 @@ void copyMono(const float* left, float* right, int n) { std::copy(left, left + n
 
 void renderKick(const NoteEvent& ev, float* l, float* r, int n) {
   Rng rng = rngSeeded(ev.seed);
-  Osc body = oscAt(50.0f, 0.25);  // start at the crest: a soft thump, no click
+  Osc body = oscAt(50.0f, 0.25);  // starts on the crest: the first half-cycle is the punch
   Svf clickHp{};
   svfSet(clickHp, 2500.0f, 0.7f);
   float pitchEnv = 1.0f, clickEnv = 1.0f, amp = 1.0f;
@@ -112,13 +112,13 @@ void renderHat(const NoteEvent& ev, float* l, float* r, int n, float decay) {
   Metal metal = metalAt(1.0f);
   Svf hp{}, body{}, clean{};
   svfSet(hp, 9000.0f, 0.7f);
-  svfSet(body, 4300.0f, 0.6f);
+  svfSet(body, 4200.0f, 0.9f);
   svfSet(clean, 1500.0f, 0.7f);
   float env = 1.0f;
   const float coef = decayCoef(decay);
   for (int i = 0; i < n; ++i) {
     float x = rngNoise(rng) * 0.7f + metalTick(metal) * 0.6f;
-    float v = svfTick(body, x).bp + svfTick(hp, x).hp * 0.35f;
+    float v = svfTick(body, x).bp + svfTick(hp, x).hp * 0.2f;
     float shaped = std::tanh(2.0f * v * env) * 0.5f;
     l[i] = svfTick(clean, shaped).hp * ev.vel * attackRamp(i, 12) * tailFade(i, n, seconds(0.02f));
     env *= coef;
