@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 #include "app/window.h"
 #include "render/gl.h"
@@ -88,6 +89,19 @@ static void readFrame(int width, int height, GLenum format, GLenum type, void* i
     glPopClientAttrib();
 }
 
+// Both kinds share the vktNNNNN.bmp names with a counter each, starting at 0
+// in every run; a name already taken (an earlier run's picture, or the other
+// kind's) is skipped, so no saved picture is ever overwritten.
+static void claimFreeName(int& counter, char* name, size_t size)
+{
+    for (;;) {
+        std::snprintf(name, size, "vkt%05i.bmp", counter);
+        if (access(name, F_OK) != 0)
+            return;
+        counter++;
+    }
+}
+
 void saveScreenshot()
 {
     int width = screenwidth, height = screenheight;
@@ -97,7 +111,7 @@ void saveScreenshot()
         return;
     readFrame(width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
     char name[32];
-    std::snprintf(name, sizeof name, "vkt%05i.bmp", screenshotCounter);
+    claimFreeName(screenshotCounter, name, sizeof name);
     for (size_t i = 0; i < bytes; i += 3) {
         uint8_t red = pixels[i];
         pixels[i] = pixels[i + 2];
@@ -120,7 +134,7 @@ void saveDepthBlurredStill()
         readFrame(width, height, GL_RGB, GL_UNSIGNED_BYTE, color);
         readFrame(width, height, GL_DEPTH_COMPONENT, GL_FLOAT, depth);
         char name[32];
-        std::snprintf(name, sizeof name, "vkt%05i.bmp", stillCounter);
+        claimFreeName(stillCounter, name, sizeof name);
         depthBlur(color, depth, width, height, acc, out);
         if (writeBmp(name, out, width, height))
             stillCounter++;

@@ -291,16 +291,36 @@ TEST_F(Screenshot, NamesCountUpAndStillsHaveTheirOwnCounter)
     EXPECT_EQ(readFile("vkt00000.bmp")[54 + 2], 255) << "first file red";
     EXPECT_EQ(readFile("vkt00001.bmp")[54 + 1], 255) << "second file green";
     EXPECT_EQ(screenshotCounter, 2);
-    // The first still takes the name of the first screenshot again.
+    // The still's own counter starts at 0 but steps over the taken names.
     saveDepthBlurredStill();
-    EXPECT_EQ(stillCounter, 1);
-    EXPECT_FALSE(exists("vkt00002.bmp"));
-    EXPECT_EQ(readFile("vkt00000.bmp")[54 + 2], 0) << "replaced by the green still";
+    EXPECT_EQ(stillCounter, 3);
+    EXPECT_TRUE(exists("vkt00002.bmp"));
+    EXPECT_EQ(readFile("vkt00000.bmp")[54 + 2], 255) << "first screenshot kept";
+    EXPECT_EQ(readFile("vkt00001.bmp")[54 + 1], 255) << "second screenshot kept";
+}
+
+TEST_F(Screenshot, PicturesOfAnEarlierRunAreNeverOverwritten)
+{
+    {
+        FILE* f = std::fopen("vkt00000.bmp", "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs("keep", f);
+        std::fclose(f);
+    }
+    fillRect(0, 0, 640, 480, 0, 0, 255);
+    saveScreenshot();
+    EXPECT_EQ(readFile("vkt00000.bmp").size(), 4u);
+    EXPECT_EQ(readFile("vkt00001.bmp").size(), 921654u);
+    EXPECT_EQ(screenshotCounter, 2);
 }
 
 TEST_F(Screenshot, UnwritableFileWarnsOnceAndKeepsTheName)
 {
-    ASSERT_EQ(mkdir("vkt00000.bmp", 0700), 0);  // fopen fails even for root
+    // A working folder that has been removed: creating a file fails even for root.
+    std::string gone = folder + "/gone";
+    ASSERT_EQ(mkdir(gone.c_str(), 0700), 0);
+    ASSERT_EQ(chdir(gone.c_str()), 0);
+    ASSERT_EQ(rmdir(gone.c_str()), 0);
     fillRect(0, 0, 640, 480, 9, 9, 9);
     ::testing::internal::CaptureStderr();
     saveScreenshot();
@@ -310,7 +330,7 @@ TEST_F(Screenshot, UnwritableFileWarnsOnceAndKeepsTheName)
     EXPECT_NE(err.find("warning: cannot create vkt00000.bmp"), std::string::npos) << err;
     EXPECT_EQ(screenshotCounter, 0);
     EXPECT_EQ(stillCounter, 0);
-    ASSERT_EQ(rmdir("vkt00000.bmp"), 0);
+    ASSERT_EQ(chdir(folder.c_str()), 0);
     saveScreenshot();
     EXPECT_EQ(readFile("vkt00000.bmp").size(), 921654u);
 }
