@@ -120,8 +120,7 @@ TEST_F(MusicgenTest, SameGeneratorWritesSameBytes) {
   EXPECT_EQ(filesIn(dir), (std::vector<std::string>{"a.mp3", "b.mp3"}));  // no half-written leftovers
 }
 
-// The whole song, rendered once for the checks below and decoded with the
-// show's own MP3 decoder.
+// The whole song as the show's own MP3 decoder reads it.
 struct Song {
   std::string summary;
   std::vector<unsigned char> bytes;
@@ -129,107 +128,90 @@ struct Song {
   std::vector<int16_t> samples;  // interleaved
 };
 
-class MusicgenSongTest : public testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    song = new Song;
-    if (!fs::exists(kMusicgen)) return;
-    fs::path dir = makeTempDir();
-    RunResult r = runMusicgen("tunemix.mp3", dir);
-    song->summary = r.out + r.err;
-    song->bytes = readBytes(dir / "tunemix.mp3");
-    fs::remove_all(dir);
-    Mp3OpenResult result;
-    Mp3Decoder* d = mp3Open(song->bytes.data(), song->bytes.size(), &result);
-    if (!d) return;
-    song->info = mp3Info(d);
-    std::vector<int16_t> chunk(size_t(8192) * size_t(song->info.channels));
-    int n;
-    while ((n = mp3Read(d, chunk.data(), 8192)) > 0)
-      song->samples.insert(song->samples.end(), chunk.begin(), chunk.begin() + long(n) * song->info.channels);
-    mp3Close(d);
-  }
-  static void TearDownTestSuite() {
-    delete song;
-    song = nullptr;
-  }
-  void SetUp() override {
-    ASSERT_TRUE(fs::exists(kMusicgen)) << kMusicgen << " is missing: build the musicgen target first";
-    ASSERT_FALSE(song->samples.empty()) << "no decodable song; generator said: " << song->summary;
-  }
+bool decodeSong(Song& song) {
+  Mp3OpenResult result;
+  Mp3Decoder* d = mp3Open(song.bytes.data(), song.bytes.size(), &result);
+  if (!d) return false;
+  song.info = mp3Info(d);
+  std::vector<int16_t> chunk(size_t(8192) * size_t(song.info.channels));
+  int n;
+  while ((n = mp3Read(d, chunk.data(), 8192)) > 0)
+    song.samples.insert(song.samples.end(), chunk.begin(), chunk.begin() + long(n) * song.info.channels);
+  mp3Close(d);
+  return !song.samples.empty();
+}
 
-  // RMS in dBFS of the mono mix over [from, to) seconds.
-  static double levelDb(double from, double to) {
-    const int ch = song->info.channels;
-    size_t a = size_t(from * song->info.rate), b = size_t(to * song->info.rate);
-    b = std::min(b, song->samples.size() / size_t(ch));
-    double sum = 0.0;
-    for (size_t i = a; i < b; ++i) {
-      double m = 0.0;
-      for (int c = 0; c < ch; ++c) m += song->samples[i * size_t(ch) + size_t(c)];
-      m /= 32768.0 * ch;
-      sum += m * m;
-    }
-    return 10.0 * std::log10(sum / double(std::max<size_t>(1, b - a)) + 1e-20);
+// RMS in dBFS of the mono mix over [from, to) seconds.
+double levelDb(const Song& song, double from, double to) {
+  const int ch = song.info.channels;
+  size_t a = size_t(from * song.info.rate), b = size_t(to * song.info.rate);
+  b = std::min(b, song.samples.size() / size_t(ch));
+  double sum = 0.0;
+  for (size_t i = a; i < b; ++i) {
+    double m = 0.0;
+    for (int c = 0; c < ch; ++c) m += song.samples[i * size_t(ch) + size_t(c)];
+    m /= 32768.0 * ch;
+    sum += m * m;
   }
+  return 10.0 * std::log10(sum / double(std::max<size_t>(1, b - a)) + 1e-20);
+}
 
-  static Song* song;
-};
+int peakOf(std::vector<int16_t>::const_iterator first, std::vector<int16_t>::const_iterator last) {
+  int p = 0;
+  for (auto it = first; it != last; ++it) p = std::max(p, std::abs(int(*it)));
+  return p;
+}
 
-Song* MusicgenSongTest::song = nullptr;
+// One test for the whole song, because rendering it takes a while.
+TEST_F(MusicgenTest, WholeSongFitsTheShow) {
+  RunResult r = runMusicgen("tunemix.mp3", dir);
+  ASSERT_EQ(r.status, 0) << r.err;
+  Song song;
+  song.summary = r.out;
+  song.bytes = readBytes(dir / "tunemix.mp3");
+  ASSERT_TRUE(decodeSong(song)) << "the written file does not decode";
+  EXPECT_EQ(filesIn(dir), (std::vector<std::string>{"tunemix.mp3"}));
 
-TEST_F(MusicgenSongTest, LastsUntilPatternThirtyEightAtCdRate) {
-  EXPECT_EQ(song->info.rate, 44100);
-  EXPECT_EQ(song->info.channels, 2);
-  double seconds = double(song->info.lengthSamples) / song->info.rate;
+  // Length: to pattern 38 of the show's clock, at CD rate, in stereo.
+  EXPECT_EQ(song.info.rate, 44100);
+  EXPECT_EQ(song.info.channels, 2);
+  double seconds = double(song.info.lengthSamples) / song.info.rate;
   EXPECT_GE(seconds, 202.0);
   EXPECT_LE(seconds, 204.0);
   EXPECT_NEAR(seconds, 38 * kPatternSeconds, 0.05);
-  EXPECT_EQ(song->samples.size(), size_t(song->info.lengthSamples) * 2);
-}
+  EXPECT_EQ(song.samples.size(), size_t(song.info.lengthSamples) * 2);
 
-TEST_F(MusicgenSongTest, PeakStaysUnderMinusOneDbfs) {
-  int peak = 0;
-  for (int16_t s : song->samples) peak = std::max(peak, std::abs(int(s)));
+  // Headroom: the decoded peak stays at or under -1 dBFS, yet it is mastered.
+  int peak = peakOf(song.samples.begin(), song.samples.end());
   EXPECT_LE(peak, int(32768 * std::pow(10.0, -1.0 / 20.0)));
-  EXPECT_GT(peak, int(32768 * std::pow(10.0, -4.0 / 20.0)));  // mastered, not timid
-}
+  EXPECT_GT(peak, int(32768 * std::pow(10.0, -4.0 / 20.0)));
 
-TEST_F(MusicgenSongTest, StartsAndEndsWithoutClicks) {
-  const size_t edge = 441 * 2;  // 10 ms of stereo samples
-  auto peakOf = [](auto first, auto last) {
-    int p = 0;
-    for (auto it = first; it != last; ++it) p = std::max(p, std::abs(int(*it)));
-    return p;
-  };
-  // Under -40 dBFS: the song fades in from nothing and fades out to nothing.
-  EXPECT_LT(peakOf(song->samples.begin(), song->samples.begin() + long(edge)), 330);
-  EXPECT_LT(peakOf(song->samples.end() - long(edge), song->samples.end()), 330);
-}
+  // Clean ends: under -40 dBFS over the first and last 10 ms.
+  const long edge = 441 * 2;
+  EXPECT_LT(peakOf(song.samples.begin(), song.samples.begin() + edge), 330);
+  EXPECT_LT(peakOf(song.samples.end() - edge, song.samples.end()), 330);
 
-TEST_F(MusicgenSongTest, BuildsFromACalmIntroToALoudClimaxAndFades) {
-  double intro = levelDb(0.0, kPatternSeconds), climax = levelDb(24 * kPatternSeconds, 25 * kPatternSeconds);
+  // Shape: a calm intro, a loud climax, a fade at the end, and no pattern
+  // in between silent by mistake.
+  double intro = levelDb(song, 0.0, kPatternSeconds);
+  double climax = levelDb(song, 24 * kPatternSeconds, 25 * kPatternSeconds);
   EXPECT_LT(intro, climax - 15.0) << "intro " << intro << " dB, climax " << climax << " dB";
   EXPECT_GT(climax, -16.0);
-  double lastPattern = levelDb(37 * kPatternSeconds, 38 * kPatternSeconds);
-  EXPECT_LT(lastPattern, climax - 20.0);
-  // No pattern in between falls silent by mistake.
-  for (int p = 0; p < 37; ++p) EXPECT_GT(levelDb(p * kPatternSeconds, (p + 1) * kPatternSeconds), -45.0) << p;
-}
+  EXPECT_LT(levelDb(song, 37 * kPatternSeconds, 38 * kPatternSeconds), climax - 20.0);
+  for (int p = 0; p < 37; ++p)
+    EXPECT_GT(levelDb(song, p * kPatternSeconds, (p + 1) * kPatternSeconds), -45.0) << "pattern " << p;
 
-TEST_F(MusicgenSongTest, CarriesTheTitleAndReportsItsLoudness) {
-  ASSERT_GT(song->bytes.size(), 64u);
-  EXPECT_EQ(std::string(song->bytes.begin(), song->bytes.begin() + 3), "ID3");
-  std::string head(song->bytes.begin(), song->bytes.begin() + 4096);
+  // Tag and report: the ID3 title, and the summary line's loudness.
+  ASSERT_GT(song.bytes.size(), 4096u);
+  EXPECT_EQ(std::string(song.bytes.begin(), song.bytes.begin() + 3), "ID3");
+  std::string head(song.bytes.begin(), song.bytes.begin() + 4096);
   size_t title = head.find("TIT2");
   ASSERT_NE(title, std::string::npos);
   EXPECT_NE(head.find("ZANT", title), std::string::npos);
-  // One summary line: "..., peak -1.23 dBFS, -14.0 LUFS ..."
-  size_t at = song->summary.find(" LUFS");
-  ASSERT_NE(at, std::string::npos) << song->summary;
-  size_t start = song->summary.rfind(", ", at);
-  double lufs = std::atof(song->summary.c_str() + start + 2);
-  EXPECT_NEAR(lufs, -14.0, 0.5) << song->summary;
+  size_t at = song.summary.find(" LUFS");
+  ASSERT_NE(at, std::string::npos) << song.summary;
+  size_t start = song.summary.rfind(", ", at);
+  EXPECT_NEAR(std::atof(song.summary.c_str() + start + 2), -14.0, 0.5) << song.summary;
 }
 
 }  // namespace

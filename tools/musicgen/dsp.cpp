@@ -34,43 +34,9 @@ Osc oscAt(float hz, double phase) { return Osc{phase - std::floor(phase), double
 
 void oscSetHz(Osc& osc, float hz) { osc.inc = double(hz) / kSampleRate; }
 
-// Removes the aliasing step of a hard edge over the two samples around it.
-static float polyBlep(double t, double dt) {
-  if (t < dt) {
-    t /= dt;
-    return float(t + t - t * t - 1.0);
-  }
-  if (t > 1.0 - dt) {
-    t = (t - 1.0) / dt;
-    return float(t * t + t + t + 1.0);
-  }
-  return 0.0f;
-}
-
-static void advance(Osc& osc) {
-  osc.phase += osc.inc;
-  if (osc.phase >= 1.0) osc.phase -= 1.0;
-}
-
-float sawTick(Osc& osc) {
-  float v = float(2.0 * osc.phase - 1.0) - polyBlep(osc.phase, osc.inc);
-  advance(osc);
-  return v;
-}
-
-float squareTick(Osc& osc) {
-  float v = osc.phase < 0.5 ? 1.0f : -1.0f;
-  v += polyBlep(osc.phase, osc.inc);
-  double shifted = osc.phase + 0.5;
-  if (shifted >= 1.0) shifted -= 1.0;
-  v -= polyBlep(shifted, osc.inc);
-  advance(osc);
-  return v;
-}
-
 float sineTick(Osc& osc) {
   float v = float(std::sin(2.0 * kPi * osc.phase));
-  advance(osc);
+  oscAdvance(osc);
   return v;
 }
 
@@ -83,22 +49,8 @@ void svfSet(Svf& filter, float cutoffHz, float q) {
   filter.a3 = g * filter.a2;
 }
 
-SvfOut svfTick(Svf& f, float in) {
-  float v3 = in - f.ic2;
-  float v1 = f.a1 * f.ic1 + f.a2 * v3;
-  float v2 = f.ic2 + f.a2 * f.ic1 + f.a3 * v3;
-  f.ic1 = 2.0f * v1 - f.ic1;
-  f.ic2 = 2.0f * v2 - f.ic2;
-  return SvfOut{v2, v1, in - f.k * v1 - v2};
-}
-
 void onePoleSet(OnePole& filter, float cutoffHz) {
   filter.coef = 1.0f - float(std::exp(-2.0 * kPi * cutoffHz / kSampleRate));
-}
-
-float onePoleTick(OnePole& filter, float in) {
-  filter.state += filter.coef * (in - filter.state);
-  return filter.state;
 }
 
 float decayCoef(float seconds) { return float(std::exp(-1.0 / (double(seconds) * kSampleRate))); }
