@@ -1,7 +1,8 @@
 // musicbands: reads an MP3 through the show's own decoder and spectrum code
 // and prints, per pattern of the show's clock (16 beats at 180 BPM), how the
 // spectrum bands that drive the pictures move, plus a tempo estimate from
-// onsets; --octaves adds the mix balance and --picture draws a spectrogram.
+// onsets; --octaves adds the mix balance, --frames lists every frame's
+// bands and --picture draws a spectrogram (both over --range).
 #include <algorithm>
 #include <cstdlib>
 #include <cmath>
@@ -101,6 +102,23 @@ void printBands(const std::vector<float>& mono, long rate) {
   }
 }
 
+// Every frame's two band levels over [from, to) seconds, with a bar chart:
+// shows how the bands move on the beat.
+void printFrames(const std::vector<float>& mono, long rate, double from, double to) {
+  std::vector<float> mags;
+  std::printf("   time(s)  beat  band0  band2\n");
+  for (long f = std::lround(from / kFrameSeconds); f * kFrameSeconds < to; ++f) {
+    double t = f * kFrameSeconds;
+    spectrum(mono, std::lround(t * double(rate)), mags);
+    setSpectrumOverride(mags.data());
+    analyzeSpectrum();
+    double beat = t * 3.0;  // 180 beats per minute
+    std::printf("%10.3f %5.2f %6.2f %6.2f  %-24s|%s\n", t, beat, bandEnergy[0], bandEnergy[2],
+                std::string(size_t(std::lround(bandEnergy[0] * 8)), '=').c_str(),
+                std::string(size_t(std::lround(bandEnergy[2] * 8)), '#').c_str());
+  }
+}
+
 // Mean power per octave band and pattern, in dB relative to full scale:
 // shows the balance of the mix section by section.
 void printOctaves(const std::vector<float>& mono, long rate) {
@@ -179,8 +197,9 @@ double estimateTempo(const std::vector<float>& mono, long rate) {
 struct Options {
   const char* in = nullptr;
   bool octaves = false;
+  bool frames = false;
   const char* picture = nullptr;
-  double from = 0.0, to = 1e9;  // seconds shown in the picture
+  double from = 0.0, to = 1e9;  // seconds shown in the picture or the frame list
 };
 
 bool parseArgs(int argc, char** argv, Options& opt) {
@@ -190,6 +209,8 @@ bool parseArgs(int argc, char** argv, Options& opt) {
       opt.octaves = true;
     } else if (a == "--picture" && i + 1 < argc) {
       opt.picture = argv[++i];
+    } else if (a == "--frames") {
+      opt.frames = true;
     } else if (a == "--range" && i + 2 < argc) {
       opt.from = std::atof(argv[++i]);
       opt.to = std::atof(argv[++i]);
@@ -207,7 +228,7 @@ bool parseArgs(int argc, char** argv, Options& opt) {
 int main(int argc, char** argv) {
   Options opt;
   if (!parseArgs(argc, argv, opt)) {
-    std::fprintf(stderr, "usage: musicbands FILE.mp3 [--octaves] [--picture OUT.png [--range FROM_S TO_S]]\n");
+    std::fprintf(stderr, "usage: musicbands FILE.mp3 [--octaves] [--frames] [--picture OUT.png] [--range FROM_S TO_S]\n");
     return 2;
   }
   std::vector<float> mono;
@@ -223,6 +244,7 @@ int main(int argc, char** argv) {
               kFrameSeconds * 1000.0);
   printBands(mono, audio.rate);
   if (opt.octaves) printOctaves(mono, audio.rate);
+  if (opt.frames) printFrames(mono, audio.rate, opt.from, std::min(opt.to, double(mono.size()) / audio.rate));
   std::printf("tempo estimate: %.1f BPM\n", estimateTempo(mono, audio.rate));
   if (opt.picture) {
     size_t from = size_t(std::clamp(opt.from, 0.0, 1e9) * double(audio.rate));
