@@ -1,6 +1,7 @@
 #include "scenes/mesh_draw.h"
 
 #include <cmath>
+#include <vector>
 
 #include "render/gl.h"
 #include "render/state.h"
@@ -32,18 +33,54 @@ void drawMesh(const Mesh* mesh)
     popState();
 }
 
-static void emitCorner(const Mesh* mesh, int v)
+// Corner data in face order, three corners per triangle, so each shard is
+// one glDrawArrays of three vertices. Rebuilt on every call: it is a plain
+// copy, and a mesh record may be reused for other data between calls.
+struct ShardArrays {
+    std::vector<float> positions;  // 3 floats per corner
+    std::vector<float> normals;    // 3 floats per corner
+    std::vector<float> texcoords;  // 2 floats per corner, empty without texcoords
+};
+
+static void gatherCorners(const Mesh* mesh, ShardArrays& out)
 {
-    if (mesh->texcoords)
-        glTexCoord2f(mesh->texcoords[v][0], mesh->texcoords[v][1]);
-    glNormal3f(mesh->normals[v][0], mesh->normals[v][1], mesh->normals[v][2]);
-    glVertex3f(mesh->positions[v][0], mesh->positions[v][1], mesh->positions[v][2]);
+    const size_t corners = (size_t)mesh->faceCount * 3;
+    out.positions.resize(corners * 3);
+    out.normals.resize(corners * 3);
+    out.texcoords.resize(mesh->texcoords ? corners * 2 : 0);
+    for (size_t c = 0; c < corners; c++) {
+        const int v = mesh->faces[c / 3].v[c % 3];
+        for (int k = 0; k < 3; k++) {
+            out.positions[c * 3 + k] = mesh->positions[v][k];
+            out.normals[c * 3 + k] = mesh->normals[v][k];
+        }
+        if (mesh->texcoords) {
+            out.texcoords[c * 2] = mesh->texcoords[v][0];
+            out.texcoords[c * 2 + 1] = mesh->texcoords[v][1];
+        }
+    }
+}
+
+static void enableShardArrays(const ShardArrays& arrays)
+{
+    glVertexPointer(3, GL_FLOAT, 0, arrays.positions.data());
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glNormalPointer(GL_FLOAT, 0, arrays.normals.data());
+    glEnableClientState(GL_NORMAL_ARRAY);
+    // Without texcoords the current texture coordinate applies to every corner.
+    if (!arrays.texcoords.empty()) {
+        glTexCoordPointer(2, GL_FLOAT, 0, arrays.texcoords.data());
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
 }
 
 // The axis takes one coordinate from each corner so neighbouring triangles
-// spin differently.
-static void drawShard(const Mesh* mesh, const MeshFace& face, float angle, float offset)
+// spin differently. Each shard needs its own matrix and so its own draw; from
+// arrays that draw costs a third of what a glBegin/glEnd triangle does on a
+// software renderer, with the same vertices and the same pixels.
+static void drawShard(const Mesh* mesh, int i, float angle, float offset)
 {
+    const MeshFace& face = mesh->faces[i];
     const int a = face.v[0], b = face.v[1], c = face.v[2];
     const float* pa = mesh->positions[a];
     const float* na = mesh->normals[a];
@@ -53,22 +90,25 @@ static void drawShard(const Mesh* mesh, const MeshFace& face, float angle, float
     glRotatef(angle, (float)std::sin((double)pa[0]), (float)std::sin((double)mesh->positions[b][1]),
               (float)std::sin((double)mesh->positions[c][2]));
     glTranslatef(-pa[0], -pa[1], -pa[2]);
-    glBegin(GL_TRIANGLES);
-    emitCorner(mesh, a);
-    emitCorner(mesh, b);
-    emitCorner(mesh, c);
-    glEnd();
+    glDrawArrays(GL_TRIANGLES, i * 3, 3);
     glPopMatrix();
 }
 
 void drawMeshShattered(const Mesh* mesh, float amount, float distance)
 {
+    static ShardArrays arrays;
     pushState();
     setSolidState();
     const float angle = (float)((double)amount * 360.0);
     const float offset = (float)((double)distance * amount);
-    for (int i = 0; i < mesh->faceCount; i++)
-        drawShard(mesh, mesh->faces[i], angle, offset);
+    if (mesh->faceCount > 0) {
+        gatherCorners(mesh, arrays);
+        glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+        enableShardArrays(arrays);
+        for (int i = 0; i < mesh->faceCount; i++)
+            drawShard(mesh, i, angle, offset);
+        glPopClientAttrib();
+    }
     countMesh(mesh);
     popState();
 }

@@ -6,6 +6,6 @@
 // Replays the mesh's display list with culling, depth test and writes on,
 // blending off; the caller's state comes back afterwards.
 void drawMesh(const Mesh* mesh);
-// Immediate mode, triangle by triangle: each turns amount * 360 degrees about
+// Triangle by triangle, one draw each: each turns amount * 360 degrees about
 // its first corner and moves distance * amount along that corner's normal.
 void drawMeshShattered(const Mesh* mesh, float amount, float distance);
