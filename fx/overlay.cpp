@@ -1,5 +1,8 @@
 #include "fx/overlay.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "render/camera.h"
 #include "render/gl.h"
 #include "render/state.h"
@@ -68,6 +71,19 @@ void drawOverlay(const Texture* texture, float intensity, int flags)
     popState();
 }
 
+// The quad crosses at most span / (shorter viewport side) texels per pixel,
+// span being the longer side of the texture as scaled, at any angle. Under
+// one half (a margin for a renderer's approximate level of detail) the
+// texture is only ever magnified.
+static bool onlyMagnified(const Texture* texture, float zoom, float scaleX, float scaleY)
+{
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const double span = std::max(texture->width * std::fabs((double)scaleX / zoom),
+                                 texture->height * std::fabs((double)scaleY / zoom));
+    return 2.0 * span <= std::min(viewport[2], viewport[3]);
+}
+
 void drawTexturedQuad(const Texture* texture, float shiftX, float shiftY, float zoom, float scaleX,
                       float scaleY, float angle, float intensity, int flags)
 {
@@ -75,6 +91,8 @@ void drawTexturedQuad(const Texture* texture, float shiftX, float shiftY, float 
     bindTexture(texture, flags);
     selectBlend(flags);
     setOrtho(flags);
+    if (onlyMagnified(texture, zoom, scaleX, scaleY))
+        skipMipSelection();
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
     glTranslatef(shiftX, shiftY, 0.0f);

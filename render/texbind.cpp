@@ -58,3 +58,10 @@ void bindTexture(const Texture* texture, int mode)
     glScalef(texture->scale.x, texture->scale.y, texture->scale.z);
     glMatrixMode(GL_MODELVIEW);
 }
+
+void skipMipSelection()
+{
+    GLint mag = GL_LINEAR;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &mag);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mag);
+}

@@ -29,6 +29,8 @@ void drawFlickerOverlay(float t)
     int r2 = rand15();
     glTranslatef((float)(r2 / 32768.0), (float)(r1 / 32768.0), 0.0f);
     glMatrixMode(GL_MODELVIEW);
+    // Even at the largest zoom, 18 texels across and 264 up: only magnified.
+    skipMipSelection();
     glColor4f(a, a, a, 1.0f);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);

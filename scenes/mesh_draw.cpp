@@ -61,14 +61,21 @@ static void gatherCorners(const Mesh* mesh, ShardArrays& out)
     }
 }
 
+// Only these arrays, whatever the caller had on: colour, edge flag and, for
+// a mesh without texcoords, texture coordinate come from the current values
+// as they would between glBegin and glEnd.
 static void enableShardArrays(const ShardArrays& arrays)
 {
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_INDEX_ARRAY);
+    glDisableClientState(GL_EDGE_FLAG_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, arrays.positions.data());
     glEnableClientState(GL_VERTEX_ARRAY);
     glNormalPointer(GL_FLOAT, 0, arrays.normals.data());
     glEnableClientState(GL_NORMAL_ARRAY);
-    // Without texcoords the current texture coordinate applies to every corner.
-    if (!arrays.texcoords.empty()) {
+    if (arrays.texcoords.empty()) {
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    } else {
         glTexCoordPointer(2, GL_FLOAT, 0, arrays.texcoords.data());
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     }
