@@ -127,6 +127,9 @@ const Curve kAcidCutoff = {{14, 260}, {15.9f, 1400}};
 const Curve kArpCutoff = {{0, 380}, {2, 700}, {5.9f, 2200}, {6, 1500}, {10, 1800}, {16, 700},
                           {17.9f, 2600}, {18, 2000}, {22, 2600}, {32, 1500}, {38, 600}};
 const Curve kLeadCutoff = {{16, 700}, {17.9f, 2600}, {22, 4200}};
+// Level of the bright crack on claps and rolls: held back in the intro, full
+// from the drop on.
+const Curve kCrackLevel = {{4, 0.25f}, {5.9f, 0.4f}, {6, 1.0f}};
 
 struct Writer {
   Score* score;
@@ -157,7 +160,7 @@ void writeDrums(Writer& w, const PatternPlan& p, int pattern) {
     bool offbeat = beatStep == 2;
     if (p.kick && beatStep == 0 && s < kStepsPerPattern - p.kickRest) addNote(w, kKick, base + s, 0, 0, 1.0f, 0);
     if (p.clap && (barStep == 4 || barStep == 12)) {
-      addNote(w, kClap, base + s, 0, 0, 0.9f, 0);
+      addNote(w, kClap, base + s, 0, 0, 0.9f, curveAt(kCrackLevel, patternsAt(base + s)));
       if (p.lead == kLeadFull || p.lead == kLeadDoubled) addNote(w, kSnare, base + s, 0, 0, 0.6f, 0);
     }
     if (p.openHats && offbeat) addNote(w, kHatOpen, base + s, 0, 0, 0.7f, 0);
@@ -176,14 +179,14 @@ void writeRoll(Writer& w, const PatternPlan& p, int pattern) {
   const double base = double(pattern) * kStepsPerPattern;
   if (p.roll == 1) {
     for (double s = 48; s < 64; s += (s < 56 ? 2.0 : 1.0))
-      addNote(w, kSnare, base + s, 0, 0, float(0.4 + 0.6 * (s - 48) / 16.0), 0);
+      addNote(w, kSnare, base + s, 0, 0, float(0.4 + 0.6 * (s - 48) / 16.0), curveAt(kCrackLevel, patternsAt(base + s)));
   } else if (p.roll == 2) {
     static const double kSpacing[4] = {4.0, 2.0, 1.0, 0.5};
     for (int bar = 0; bar < kBarsPerPattern; ++bar)
       for (double s = 0; s < kStepsPerBar; s += kSpacing[bar]) {
         double at = bar * kStepsPerBar + s;
         float rise = float(at / kStepsPerPattern);
-        addNote(w, kSnare, base + at, 0, 0, 0.2f + 0.8f * rise * rise, 0);
+        addNote(w, kSnare, base + at, 0, 0, 0.2f + 0.8f * rise * rise, curveAt(kCrackLevel, patternsAt(base + at)));
       }
   }
 }

@@ -1,26 +1,41 @@
-// The drums: a swept-sine kick, noise claps and snare, and hats, ride and
+// The drums: a swept-sine kick, claps and snare of noise with a tuned
+// crack, and hats, ride and
 // crash from noise mixed with six detuned square waves; plus the riser and
 // the impact that frame the drops.
 #include <cmath>
+#include <vector>
 
 #include "voice_kit.h"
 
+// The kick: a sine that sweeps from 600 Hz down to E1 within a few
+// milliseconds, saturated into a short hard punch that spreads its energy
+// over the whole range below 700 Hz (the low band of the show's spectrum
+// jumps on every beat), then drops to a clean sub tail. The punch is over
+// by the time the clap's main burst arrives, so the two share the headroom.
 void renderKick(const NoteEvent& ev, float* l, float* r, int n) {
   Rng rng = rngSeeded(ev.seed);
-  Osc body = oscAt(50.0f, 0.25);  // starts on the crest: the first half-cycle is the punch
+  const float endHz = 41.2f, startHz = 600.0f;
+  const int hold = seconds(0.021f);
+  Osc body = oscAt(endHz, 0.25);  // starts on the crest: the first half-cycle is the punch
   Svf clickHp{};
   svfSet(clickHp, 2500.0f, 0.7f);
-  float pitchEnv = 1.0f, clickEnv = 1.0f, amp = 1.0f;
-  const float pitchCoef = decayCoef(0.028f), clickCoef = decayCoef(0.003f), ampCoef = decayCoef(0.055f);
-  const float drive = 3.0f, norm = 1.0f / std::tanh(drive);
+  float pitchEnv = 1.0f, clickEnv = 1.0f, punch = 1.0f, tail = 1.0f;
+  const float pitchCoef = decayCoef(0.0055f), clickCoef = decayCoef(0.003f);
+  const float punchCoef = decayCoef(0.0025f), tailCoef = decayCoef(0.11f);
+  const float drive = 2.5f, norm = 1.0f / std::tanh(drive), tailLevel = 0.11f;
   for (int i = 0; i < n; ++i) {
-    oscSetHz(body, 55.0f + 150.0f * pitchEnv + 400.0f * clickEnv * clickEnv);
+    oscSetHz(body, endHz + (startHz - endHz) * pitchEnv);
+    float amp = 1.0f;
+    if (i >= hold) {
+      amp = (1.0f - tailLevel) * punch + tailLevel * tail;
+      punch *= punchCoef;
+      tail *= tailCoef;
+    }
     float s = std::tanh(drive * sineTick(body) * amp) * norm;
     float click = svfTick(clickHp, rngNoise(rng)).hp * clickEnv * 0.3f;
     l[i] = (s + click) * ev.vel * attackRamp(i, 20) * tailFade(i, n, seconds(0.05f));
     pitchEnv *= pitchCoef;
     clickEnv *= clickCoef;
-    amp *= ampCoef;
   }
   copyMono(l, r, n);
 }
@@ -29,7 +44,7 @@ namespace {
 
 // Hand claps are a few fast noise bursts followed by a short room tail.
 float clapEnvelope(float t) {
-  const float burstGap = 0.0085f;
+  const float burstGap = kClapCrackDelay / 3;
   float env = 0.0f;
   for (int b = 0; b < 4; ++b) {
     float tb = t - b * burstGap;
@@ -38,25 +53,117 @@ float clapEnvelope(float t) {
   return env;
 }
 
+// The crack: one 1024-sample period of noise whose energy lies exactly on
+// the 64 harmonics of 43 Hz from 2.76 to 5.5 kHz, the band the flicker
+// follows. Every harmonic has the same level; the phases are reshaped by
+// repeated clipping so the peaks stay low (about 1.75 times the RMS, where
+// plain noise of that band reaches 3.5), which lets the crack be loud
+// without the mix running into its ceiling.
+constexpr int kCrackPeriod = 1024;
+constexpr int kCrackLow = 64, kCrackLines = 64;
+
+struct CrackWork {
+  std::vector<double> cosT, sinT;  // one period of the lowest harmonic
+  std::vector<double> phase;       // one per harmonic
+  std::vector<double> wave;        // one period
+};
+
+void crackSynth(CrackWork& w) {
+  const int n = kCrackPeriod;
+  std::fill(w.wave.begin(), w.wave.end(), 0.0);
+  for (int j = 0; j < kCrackLines; ++j) {
+    const int k = kCrackLow + j;
+    const double c = std::cos(w.phase[size_t(j)]), s = std::sin(w.phase[size_t(j)]);
+    for (int i = 0; i < n; ++i) {
+      size_t at = size_t((k * i) % n);
+      w.wave[size_t(i)] += c * w.cosT[at] - s * w.sinT[at];
+    }
+  }
+}
+
+// Takes each harmonic's phase from the current (clipped) wave.
+void crackMeasurePhases(CrackWork& w) {
+  const int n = kCrackPeriod;
+  for (int j = 0; j < kCrackLines; ++j) {
+    const int k = kCrackLow + j;
+    double re = 0.0, im = 0.0;
+    for (int i = 0; i < n; ++i) {
+      size_t at = size_t((k * i) % n);
+      re += w.wave[size_t(i)] * w.cosT[at];
+      im += w.wave[size_t(i)] * w.sinT[at];
+    }
+    w.phase[size_t(j)] = std::atan2(-im, re);
+  }
+}
+
+std::vector<float> makeCrack() {
+  const size_t n = kCrackPeriod;
+  CrackWork w{std::vector<double>(n), std::vector<double>(n), std::vector<double>(kCrackLines), std::vector<double>(n)};
+  for (size_t i = 0; i < n; ++i) {
+    w.cosT[i] = std::cos(2.0 * kPi * double(i) / double(n));
+    w.sinT[i] = std::sin(2.0 * kPi * double(i) / double(n));
+  }
+  Rng rng = rngSeeded(0xc7acu);
+  for (double& p : w.phase) p = 2.0 * kPi * rngUniform(rng);
+  const double limit = 1.5 * std::sqrt(kCrackLines * 0.5);  // 1.5 times the RMS
+  for (int round = 0; round < 150; ++round) {
+    crackSynth(w);
+    for (double& v : w.wave) v = std::clamp(v, -limit, limit);
+    crackMeasurePhases(w);
+  }
+  crackSynth(w);
+  double peak = 0.0;
+  for (double v : w.wave) peak = std::max(peak, std::fabs(v));
+  std::vector<float> table(n);
+  for (size_t i = 0; i < n; ++i) table[i] = float(w.wave[i] / peak);
+  return table;
+}
+
+const std::vector<float>& crackTable() {
+  static const std::vector<float> table = makeCrack();
+  return table;
+}
+
 }  // namespace
 
+// Level of the crack over time: full at once, held for `hold` seconds, then
+// a fast fall. The hold spans more than one analysis window wherever the
+// window starts.
+static float crackEnvelope(float t, float hold, float fall) {
+  if (t < 0.0f) return 0.0f;
+  float rise = std::min(1.0f, t / 0.0008f);
+  return t < hold ? rise : std::exp(-(t - hold) / fall);
+}
+
+void renderCrack(const NoteEvent& ev, float* out, int n, float delay, float hold, float fall, float level) {
+  const std::vector<float>& table = crackTable();
+  Rng rng = rngSeeded(ev.seed ^ 0x5bd1e995u);
+  int at = int(rngNext(rng) % kCrackPeriod);
+  for (int i = 0; i < n; ++i) {
+    out[i] += table[size_t(at)] * crackEnvelope(float(i) / kSampleRate - delay, hold, fall) * level;
+    if (++at == kCrackPeriod) at = 0;
+  }
+}
+
+// param is the level of the crack on the main burst.
 void renderClap(const NoteEvent& ev, float* l, float* r, int n) {
   Rng rng = rngSeeded(ev.seed);
-  Svf body{}, bright{}, clean{};
+  Svf body{}, clean{};
   svfSet(body, 1200.0f, 1.2f);
-  svfSet(bright, 3700.0f, 0.8f);
   svfSet(clean, 700.0f, 0.7f);
   for (int i = 0; i < n; ++i) {
     float x = rngNoise(rng);
-    float v = svfTick(body, x).bp * 0.6f + svfTick(bright, x).bp * 1.6f;
-    // Saturating the loud start flattens the noise peaks: more body for
-    // the same peak level.
+    float v = svfTick(body, x).bp * 0.6f;
     float shaped = std::tanh(2.5f * v * clapEnvelope(float(i) / kSampleRate)) * 0.4f;
-    l[i] = svfTick(clean, shaped).hp * ev.vel * tailFade(i, n, seconds(0.03f));
+    l[i] = svfTick(clean, shaped).hp * 0.0f;
   }
+  renderCrack(ev, l, n, kClapCrackDelay, 0.020f, 0.004f, 0.5f * ev.param);
+  for (int i = 0; i < n; ++i) l[i] *= ev.vel * tailFade(i, n, seconds(0.03f));
   copyMono(l, r, n);
 }
 
+// param is the level of the crack on top of body and noise: the rolls that
+// build into a drop carry one, the snare doubled under a clap does not.
 void renderSnare(const NoteEvent& ev, float* l, float* r, int n) {
   Rng rng = rngSeeded(ev.seed);
   Osc body = oscAt(190.0f, 0.0);
@@ -65,11 +172,12 @@ void renderSnare(const NoteEvent& ev, float* l, float* r, int n) {
   float bodyEnv = 1.0f, noiseEnv = 1.0f;
   const float bodyCoef = decayCoef(0.045f), noiseCoef = decayCoef(0.10f);
   for (int i = 0; i < n; ++i) {
-    float v = sineTick(body) * bodyEnv * 0.5f + svfTick(hp, rngNoise(rng)).hp * noiseEnv * 0.8f;
-    l[i] = v * ev.vel * attackRamp(i, 30) * tailFade(i, n, seconds(0.03f));
+    l[i] = (sineTick(body) * bodyEnv * 0.5f + svfTick(hp, rngNoise(rng)).hp * noiseEnv * 0.8f) * attackRamp(i, 30);
     bodyEnv *= bodyCoef;
     noiseEnv *= noiseCoef;
   }
+  if (ev.param > 0.0f) renderCrack(ev, l, n, kClapCrackDelay, 0.016f, 0.004f, 1.6f * ev.param);
+  for (int i = 0; i < n; ++i) l[i] *= ev.vel * tailFade(i, n, seconds(0.03f));
   copyMono(l, r, n);
 }
 
@@ -99,14 +207,15 @@ void renderHat(const NoteEvent& ev, float* l, float* r, int n, float decay) {
   Rng rng = rngSeeded(ev.seed);
   Metal metal = metalAt(1.0f);
   Svf hp{}, body{}, clean{};
-  svfSet(hp, 9000.0f, 0.7f);
-  svfSet(body, 4200.0f, 0.9f);
-  svfSet(clean, 1500.0f, 0.7f);
+  // Above the clap's crack, so the flicker band stays dark between accents.
+  svfSet(hp, 10000.0f, 0.7f);
+  svfSet(body, 7500.0f, 0.9f);
+  svfSet(clean, 5000.0f, 0.7f);
   float env = 1.0f;
   const float coef = decayCoef(decay);
   for (int i = 0; i < n; ++i) {
     float x = rngNoise(rng) * 0.7f + metalTick(metal) * 0.6f;
-    float v = svfTick(body, x).bp + svfTick(hp, x).hp * 0.2f;
+    float v = svfTick(body, x).bp + svfTick(hp, x).hp * 0.35f;
     float shaped = std::tanh(2.0f * v * env) * 0.5f;
     l[i] = svfTick(clean, shaped).hp * ev.vel * attackRamp(i, 12) * tailFade(i, n, seconds(0.02f));
     env *= coef;

@@ -17,6 +17,7 @@ struct Buses {
   StereoBuffer dry;
   std::vector<float> reverb, echo;
   std::vector<float> pump;  // 0..1, 1 right at a kick
+  std::vector<float> clapDip;  // 0..1, 1 while a clap cracks
 };
 
 void resizeStereo(StereoBuffer& b, int n) {
@@ -24,20 +25,33 @@ void resizeStereo(StereoBuffer& b, int n) {
   b.right.assign(size_t(n), 0.0f);
 }
 
-// The side-chain shape: the level drops within 3 ms of a kick and swells
-// back over most of the beat.
-void buildPump(const Score& score, std::vector<float>& pump) {
-  const int attack = 130, recover = int(0.30 * kSampleRate);
-  const int n = int(pump.size());
-  for (const NoteEvent& ev : score.events) {
-    if (ev.inst != kKick) continue;
-    for (int i = 0; i < attack + recover && ev.start + i < n; ++i) {
-      float v = i < attack ? float(i) / attack
-                           : float(0.5 + 0.5 * std::cos(kPi * double(i - attack) / recover));
-      float& p = pump[size_t(ev.start + i)];
-      p = std::max(p, v);
-    }
+// Adds one side-chain shape to a bus (keeping the larger value): a linear
+// rise over `attack` samples that reaches 1 at `at`, `hold` samples at 1,
+// then a raised-cosine release.
+void addDuckShape(std::vector<float>& bus, int at, int attack, int hold, int release) {
+  const int n = int(bus.size());
+  for (int i = std::max(0, at - attack); i < std::min(n, at + hold + release); ++i) {
+    int t = i - at;
+    float v = t < 0 ? float(t + attack) / attack
+              : t < hold ? 1.0f
+                         : float(0.5 + 0.5 * std::cos(kPi * double(t - hold) / release));
+    bus[size_t(i)] = std::max(bus[size_t(i)], v);
   }
+}
+
+// The kick pump: the level is already down when the kick starts (a look-
+// ahead of 3 ms) and swells back over most of the beat.
+void buildPump(const Score& score, std::vector<float>& pump) {
+  for (const NoteEvent& ev : score.events)
+    if (ev.inst == kKick) addDuckShape(pump, ev.start, 130, 0, int(0.30 * kSampleRate));
+}
+
+// The dip under a clap's crack: the other parts step aside while it sounds
+// (masked by the clap itself), so the crack has the headroom.
+void buildClapDip(const Score& score, std::vector<float>& dip) {
+  const int crack = int(kClapCrackDelay * kSampleRate);
+  for (const NoteEvent& ev : score.events)
+    if (ev.inst == kClap) addDuckShape(dip, ev.start + crack, 180, int(0.03 * kSampleRate), int(0.04 * kSampleRate));
 }
 
 void renderNotes(const Score& score, Instrument inst, StereoBuffer& track, StereoBuffer& scratch) {
@@ -82,7 +96,8 @@ void mixTrack(const TrackMix& m, const StereoBuffer& track, Buses& buses) {
     int end = std::min(n, block + kBlock);
     for (int i = block; i < end; ++i) {
       float u = float(i - block) / kBlock;
-      float g = (gainNow + (gainNext - gainNow) * u) * (1.0f - m.duck * buses.pump[size_t(i)]);
+      float g = (gainNow + (gainNext - gainNow) * u) * (1.0f - m.duck * buses.pump[size_t(i)]) *
+                (1.0f - m.clapDuck * buses.clapDip[size_t(i)]);
       float l = track.left[size_t(i)] * g, r = track.right[size_t(i)] * g;
       buses.dry.left[size_t(i)] += l * panL;
       buses.dry.right[size_t(i)] += r * panR;
@@ -135,6 +150,8 @@ void renderMix(const Score& score, int lengthSamples, StereoBuffer& out, TrackSt
   buses.echo.assign(size_t(lengthSamples), 0.0f);
   buses.pump.assign(size_t(lengthSamples), 0.0f);
   buildPump(score, buses.pump);
+  buses.clapDip.assign(size_t(lengthSamples), 0.0f);
+  buildClapDip(score, buses.clapDip);
 
   StereoBuffer track, scratch;
   for (int inst = 0; inst < kInstrumentCount; ++inst) {

@@ -31,6 +31,7 @@ struct TrackMix {
   Curve highpassHz;
   float pan;         // -1 left .. 1 right
   float duck;        // depth of the kick side-chain pump, 0..1
+  float clapDuck;    // depth of the short dip under every clap, 0..1
   float reverbSend;
   float delaySend;
 };

@@ -31,6 +31,10 @@ inline float gateEnvelope(int i, int noteLen, int attack, float& releaseEnv, flo
 }
 
 // Drums (drums.cpp).
+// Adds the bright crack of claps and snares to `out`: from `delay` seconds
+// held at `level` for `hold` seconds, then falling with the time constant
+// `fall`.
+void renderCrack(const NoteEvent& ev, float* out, int n, float delay, float hold, float fall, float level);
 void renderKick(const NoteEvent& ev, float* l, float* r, int n);
 void renderClap(const NoteEvent& ev, float* l, float* r, int n);
 void renderSnare(const NoteEvent& ev, float* l, float* r, int n);
