@@ -1,7 +1,7 @@
 // Drawing shortcuts taken for speed must give the very pixels of the plain
-// way of drawing: the shattered mesh from vertex arrays against one
-// glBegin/glEnd triangle at a time, and magnified quads without a mip level
-// choice against the trilinear filter every bind asks for.
+// way of drawing: the shattered mesh and the fins from vertex arrays against
+// one glBegin/glEnd primitive at a time, and magnified quads without a mip
+// level choice against the trilinear filter every bind asks for.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,7 +16,9 @@
 #include "render/gl.h"
 #include "render/state.h"
 #include "render/texbind.h"
+#include "scenes/fins.h"
 #include "scenes/flicker.h"
+#include "render/vecmath.h"
 #include "scenes/mesh_draw.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/test_scenes_support.h"
@@ -159,6 +161,111 @@ TEST_F(FastPaths, ShatteredMeshKeepsTheCallersArraysOutAndOn)
     EXPECT_FALSE(glIsEnabled(GL_NORMAL_ARRAY));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
     glDisableClientState(GL_COLOR_ARRAY);
+}
+
+// The fins as first written: one glBegin/glEnd strip per fin.
+void finStripImmediate(const Mesh* mesh, int a, int b, const Vec3& n, float length)
+{
+    const float* pa = mesh->positions[a];
+    const float* pb = mesh->positions[b];
+    auto tip = [&](const float* p, int k) { return (float)((double)length * (&n.x)[k] + p[k]); };
+    glBegin(GL_TRIANGLE_STRIP);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(pa[0], pa[1], pa[2]);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(tip(pa, 0), tip(pa, 1), tip(pa, 2));
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(pb[0], pb[1], pb[2]);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(tip(pb, 0), tip(pb, 1), tip(pb, 2));
+    glEnd();
+}
+
+Vec3 normalOf(const Mesh* mesh, const MeshFace& face)
+{
+    Vec3 c[3];
+    for (int k = 0; k < 3; k++)
+        c[k] = Vec3{mesh->positions[face.v[k]][0], mesh->positions[face.v[k]][1], mesh->positions[face.v[k]][2]};
+    Vec3 n;
+    faceNormal(c[0], c[1], c[2], n);
+    return n;
+}
+
+// The model's silhouette set-up: black model, grey fins under black fog.
+std::vector<uint8_t> modelFinsFrame(const Mesh* model, const Texture* texture, float length, bool immediate)
+{
+    applyRenderState(&blackPreset);
+    setCamera(Camera{Vec3{40.0f, 25.0f, 45.0f}, 100.0f}, Vec3{0, 0, 0}, 0);
+    glDisable(GL_TEXTURE_2D);
+    glColor3f(0.0f, 0.0f, 0.0f);
+    drawMesh(model);
+    glColor3f(0.3f, 0.3f, 0.3f);
+    setFog(blackPreset.clearColor, 0.0f, 128.0f);
+    if (!immediate) {
+        drawFinsAllEdges(model, texture, length);
+        return wholeFrame();
+    }
+    drawFinsAllEdges(model, texture, 0.0f);  // the state, with nothing visible
+    for (int i = 0; i < model->faceCount; i++) {
+        const MeshFace& face = model->faces[i];
+        const Vec3 n = normalOf(model, face);
+        for (int k = 0; k < 3; k++)
+            finStripImmediate(model, face.v[k], face.v[(k + 1) % 3], n, length);
+    }
+    return wholeFrame();
+}
+
+TEST_F(FastPaths, AllEdgeFinsDrawWhatOneStripAtATimeDraws)
+{
+    Mesh* model = loadModelMesh(0);
+    Texture* picture = speckled(128, DF_CLAMP);
+    for (float length : {0.4f, 2.5f, 5.0f}) {
+        auto plain = modelFinsFrame(model, picture, length, true);
+        auto fast = modelFinsFrame(model, picture, length, false);
+        EXPECT_GT(litPixels(plain), 20000) << length;
+        EXPECT_EQ(differingBytes(plain, fast), 0) << "length " << length;
+    }
+}
+
+TEST_F(FastPaths, RandomEdgeFinsDrawWhatOneStripAtATimeDraws)
+{
+    Mesh* cube = makeCubeMesh(8.0f, 0);
+    Texture* picture = speckled(64, DF_CLAMP);
+    auto frame = [&](bool immediate) {
+        applyRenderState(&blackPreset);
+        setCamera(Camera{Vec3{14.0f, 10.0f, 18.0f}, 60.0f}, Vec3{0, 0, 0}, 0);
+        drawFinsRandomEdge(cube, picture, immediate ? 0.0f : 6.0f);
+        for (int i = 0; immediate && i < cube->faceCount; i++) {
+            const MeshFace& face = cube->faces[i];
+            const int k = randomEdgeTable[i % 256] % 3;
+            finStripImmediate(cube, face.v[k], face.v[(k + 1) % 3], normalOf(cube, face), 6.0f);
+        }
+        return wholeFrame();
+    };
+    auto plain = frame(true);
+    auto fast = frame(false);
+    EXPECT_GT(litPixels(plain), 5000);
+    EXPECT_EQ(differingBytes(plain, fast), 0);
+}
+
+// What follows the fins sees what immediate-mode strips leave: the last
+// vertex's texture coordinate, and the caller's arrays as they were.
+TEST_F(FastPaths, FinsLeaveTheCurrentStateOfTheirStrips)
+{
+    Mesh* cube = makeCubeMesh(1.0f, 0);
+    glTexCoord2f(0.3f, 0.6f);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    std::vector<float> normals(3 * 64, 0.0f);
+    glNormalPointer(GL_FLOAT, 0, normals.data());
+    drawFinsAllEdges(cube, speckled(4, 0), 1.0f);
+    GLfloat tc[4];
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, tc);
+    EXPECT_EQ(tc[0], 1.0f);
+    EXPECT_EQ(tc[1], 0.0f);
+    EXPECT_TRUE(glIsEnabled(GL_NORMAL_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
+    glDisableClientState(GL_NORMAL_ARRAY);
 }
 
 // drawTexturedQuad as first written, keeping the bind's trilinear minification.
