@@ -42,14 +42,18 @@ void renderKick(const NoteEvent& ev, float* l, float* r, int n) {
 
 namespace {
 
-// Hand claps are a few fast noise bursts followed by a short room tail.
+// Hand claps: a flam of three soft bursts under the kick's punch, then the
+// crack, then the noise of the clap's body and room, which rises as the
+// crack fades so the two never stack up on the same peak.
 float clapEnvelope(float t) {
-  const float burstGap = kClapCrackDelay / 3;
+  const float gap = kClapCrackDelay / 3, bodyFrom = kClapCrackDelay + 0.015f, bodyRise = 0.01f;
   float env = 0.0f;
-  for (int b = 0; b < 4; ++b) {
-    float tb = t - b * burstGap;
-    if (tb >= 0.0f) env = std::max(env, (b == 3 ? 1.0f : 0.8f) * std::exp(-tb / (b == 3 ? 0.085f : 0.004f)));
+  for (int b = 0; b < 3; ++b) {
+    float tb = t - b * gap;
+    if (tb >= 0.0f) env = std::max(env, 0.35f * std::exp(-tb / 0.004f));
   }
+  float tm = t - bodyFrom;
+  if (tm >= 0.0f) env = std::max(env, std::min(1.0f, tm / bodyRise) * std::exp(-std::max(0.0f, tm - bodyRise) / 0.07f));
   return env;
 }
 
@@ -148,14 +152,15 @@ void renderCrack(const NoteEvent& ev, float* out, int n, float delay, float hold
 // param is the level of the crack on the main burst.
 void renderClap(const NoteEvent& ev, float* l, float* r, int n) {
   Rng rng = rngSeeded(ev.seed);
-  Svf body{}, clean{};
+  Svf body{}, upper{}, clean{};
   svfSet(body, 1200.0f, 1.2f);
+  svfSet(upper, 2100.0f, 1.0f);
   svfSet(clean, 700.0f, 0.7f);
   for (int i = 0; i < n; ++i) {
     float x = rngNoise(rng);
-    float v = svfTick(body, x).bp * 0.6f;
-    float shaped = std::tanh(2.5f * v * clapEnvelope(float(i) / kSampleRate)) * 0.4f;
-    l[i] = svfTick(clean, shaped).hp * 0.0f;
+    float v = svfTick(body, x).bp * 0.6f + svfTick(upper, x).bp * 0.45f;
+    float shaped = std::tanh(2.5f * v * clapEnvelope(float(i) / kSampleRate)) * 0.3f;
+    l[i] = svfTick(clean, shaped).hp;
   }
   renderCrack(ev, l, n, kClapCrackDelay, 0.020f, 0.004f, 0.5f * ev.param);
   for (int i = 0; i < n; ++i) l[i] *= ev.vel * tailFade(i, n, seconds(0.03f));
@@ -176,7 +181,7 @@ void renderSnare(const NoteEvent& ev, float* l, float* r, int n) {
     bodyEnv *= bodyCoef;
     noiseEnv *= noiseCoef;
   }
-  if (ev.param > 0.0f) renderCrack(ev, l, n, kClapCrackDelay, 0.016f, 0.004f, 1.6f * ev.param);
+  if (ev.param > 0.0f) renderCrack(ev, l, n, kClapCrackDelay, 0.016f, 0.004f, 2.4f * ev.param);
   for (int i = 0; i < n; ++i) l[i] *= ev.vel * tailFade(i, n, seconds(0.03f));
   copyMono(l, r, n);
 }

@@ -72,7 +72,7 @@ void setTrackMixes(Score& score) {
   mix[kHatClosed].pan = 0.2f;
   mix[kHatClosed].reverbSend = 0.05f;
 
-  mix[kHatOpen] = level(0.0f);
+  mix[kHatOpen] = level(2.0f);
   mix[kHatOpen].clapDuck = 0.6f;
   mix[kHatOpen].pan = -0.15f;
   mix[kHatOpen].duck = 0.3f;
