@@ -1,7 +1,6 @@
 // The drums: a swept-sine kick, claps and snare of noise with a tuned
-// crack, and hats, ride and
-// crash from noise mixed with six detuned square waves; plus the riser and
-// the impact that frame the drops.
+// crack, and hats, ride and crash from noise mixed with six detuned square
+// waves; plus the riser and the impact that frame the drops.
 #include <cmath>
 #include <vector>
 
@@ -128,19 +127,22 @@ const std::vector<float>& crackTable() {
   return table;
 }
 
-}  // namespace
-
 // Level of the crack over time: full at once, held for `hold` seconds, then
-// a fast fall. The hold spans more than one analysis window wherever the
-// window starts.
-static float crackEnvelope(float t, float hold, float fall) {
+// a fast fall. A hold of about one analysis window (23 ms) lets some frame
+// of the show catch nearly all of it, while little loudness is spent
+// outside the flash.
+float crackEnvelope(float t, float hold, float fall) {
   if (t < 0.0f) return 0.0f;
   float rise = std::min(1.0f, t / 0.0008f);
   return t < hold ? rise : std::exp(-(t - hold) / fall);
 }
 
+}  // namespace
+
 void renderCrack(const NoteEvent& ev, float* out, int n, float delay, float hold, float fall, float level) {
   const std::vector<float>& table = crackTable();
+  // Each hit starts somewhere else in the period, so repeats are not
+  // sample-identical.
   Rng rng = rngSeeded(ev.seed ^ 0x5bd1e995u);
   int at = int(rngNext(rng) % kCrackPeriod);
   for (int i = 0; i < n; ++i) {

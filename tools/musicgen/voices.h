@@ -38,8 +38,9 @@ struct NoteEvent {
 
 const char* instrumentName(Instrument inst);
 
-// Seconds from the start of a clap or snare to its crack: late enough that
-// the kick's punch has passed (the mixer clears room for it there).
+// Seconds from the start of a clap or snare to its crack, after the clap's
+// three flam bursts 8.5 ms apart: late enough that the kick's punch has
+// passed (the mixer clears room for the crack there).
 constexpr float kClapCrackDelay = 3 * 0.0085f;
 
 // Samples a voice keeps sounding after its note length (release, decay).
