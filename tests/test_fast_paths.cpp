@@ -65,7 +65,7 @@ int differingBytes(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
 Texture* speckled(int size, int flags)
 {
     return makeTestTexture(size, size, [](int x, int y) {
-        const unsigned h = (unsigned)(x * 73856093) ^ (unsigned)(y * 19349663);
+        const unsigned h = ((unsigned)x * 73856093u) ^ ((unsigned)y * 19349663u);
         return Rgba{(uint8_t)(h >> 3), (uint8_t)(h >> 11), (uint8_t)(h >> 19), 255};
     }, flags);
 }
