@@ -61,19 +61,6 @@ bool exists(const char* path)
     return stat(path, &st) == 0;
 }
 
-std::string readText(const char* path)
-{
-    std::string text;
-    FILE* f = std::fopen(path, "rb");
-    if (!f)
-        return text;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        text.append(buffer, n);
-    std::fclose(f);
-    return text;
-}
 
 // Each test runs in a folder of its own, everything the keys touch at rest.
 class Keys : public GlTest {

@@ -1,6 +1,7 @@
 // The tick recorder: taps become rows, and "ticks.inc" holds them as a table
 // in the exact layout, whatever the count.
 #include <gtest/gtest.h>
+#include "tests/support/gl_fixture.h"
 
 #include <cstdio>
 #include <string>
@@ -16,19 +17,6 @@ static std::string fixturePath(const char* name)
     return std::string(ZANT_SOURCE_DIR) + "/tests/data/music/" + name;
 }
 
-static std::string readText(const char* path)
-{
-    std::string text;
-    FILE* f = std::fopen(path, "rb");
-    if (!f)
-        return text;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        text.append(buffer, n);
-    std::fclose(f);
-    return text;
-}
 
 // Each test works in a folder of its own, with the clock standing still at
 // the positions it sets.

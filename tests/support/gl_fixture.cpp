@@ -73,3 +73,17 @@ bool writePngRgb(const char* path, const std::vector<uint8_t>& rgb, int w, int h
     std::fclose(f);
     return true;
 }
+
+std::string readText(const char* path)
+{
+    std::string text;
+    FILE* f = std::fopen(path, "rb");
+    if (!f)
+        return text;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        text.append(buffer, n);
+    std::fclose(f);
+    return text;
+}

@@ -4,6 +4,7 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class GlTest : public ::testing::Test {
@@ -19,3 +20,5 @@ std::vector<uint8_t> readPixelsRgb(int x, int y, int w, int h);
 uint32_t pixelAt(int x, int y);
 // Writes RGB rows (bottom row first, as GL reads them) to a PNG for looking at.
 bool writePngRgb(const char* path, const std::vector<uint8_t>& rgb, int w, int h);
+// A whole file as text; empty when it can't be read.
+std::string readText(const char* path);
