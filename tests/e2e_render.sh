@@ -32,7 +32,7 @@ check "mp4 has 12 video frames (got $vframes)" '[ "$vframes" = 12 ]'
 # Ctrl+C mid-render leaves a playable file of the frames done so far.
 "$ZANT" --render "$work/cut.mp4" --fps 30 --from 10 --to 20 2>"$work/log" &
 pid=$!
-for i in $(seq 1 100); do grep -q "frame [1-9]" "$work/log" 2>/dev/null && break; sleep 0.1; done
+for i in $(seq 1 600); do grep -q "frame [1-9]" "$work/log" 2>/dev/null && break; sleep 0.1; done
 sleep 1
 kill -INT $pid
 wait $pid; rc=$?

@@ -17,7 +17,7 @@ xvfb-run -a -s "-screen 0 1600x1200x24" bash -c '
   "$ZANT" --scale 2 --freeze $T >"$work/log" 2>&1 &
   pid=$!
   wid=""
-  for i in $(seq 1 100); do
+  for i in $(seq 1 600); do   # up to a minute on a loaded machine
     wid=$(xdotool search --name "^ZANT$" 2>/dev/null | tail -1); [ -n "$wid" ] && break; sleep 0.1
   done
   [ -n "$wid" ] || { echo "FAIL: no window"; kill $pid; exit 1; }

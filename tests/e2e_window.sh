@@ -15,7 +15,7 @@ run_case() {
     "$ZANT" --windowed --nosound >/tmp/zant_e2e_window.$$ 2>&1 &
     pid=$!
     wid=""
-    for i in $(seq 1 100); do
+    for i in $(seq 1 600); do   # up to a minute: start-up is slow on a loaded machine
       wid=$(xdotool search --name "^ZANT$" 2>/dev/null | head -1)
       [ -n "$wid" ] && break
       sleep 0.1
