@@ -2,6 +2,7 @@
 // device, no question, no pauses), then frames drawn at chosen song times.
 #pragma once
 #include <string>
+#include "core/songtime.h"
 #include <vector>
 
 struct Options;
@@ -19,8 +20,6 @@ bool headlessStartup();
 // Draws the frame the show has at song time t (patterns) into the back buffer.
 void drawFrameAt(double t);
 void drawFrameAtMillis(int ms);
-// Milliseconds of the song position for a time in patterns.
-int millisForPatterns(double t);
 
 // --still T --out F.png pairs, in the order given. Returns the exit status.
 int runStills(const Options& options);

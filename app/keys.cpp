@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/shell.h"
+#include "core/runstate.h"
 #include "devtools/screenshot.h"
 #include "music/music.h"
 #include "music/ticks.h"
-
-float xpos = 0.0f, ypos = 0.0f, zpos = 0.0f, xrot = 0.0f, yrot = 0.0f;
+#include "platform/events.h"
+#include "render/camera.h"
 
 // ZANT_LOG_SEEKS=1 reports every seek on stderr (for scripts driving keys).
 static bool logSeeks()
@@ -55,31 +55,31 @@ static void quitKey()
 
 // Keypad 6 and 9, F4 and F5 double as "f", "i", "s" and "t", as they always
 // have; Alt+F4 is left to the window manager.
-static void aliasKey(const SDL_Keysym& key)
+static void aliasKey(KeyCode key, int mods)
 {
-    switch (key.sym) {
-    case SDLK_KP_6: typedCharacter('f'); break;
-    case SDLK_KP_9: typedCharacter('i'); break;
-    case SDLK_F4:
-        if (!(key.mod & KMOD_ALT))
+    switch (key) {
+    case KEY_KP_6: typedCharacter('f'); break;
+    case KEY_KP_9: typedCharacter('i'); break;
+    case KEY_F4:
+        if (!(mods & KEYMOD_ALT))
             typedCharacter('s');
         break;
-    case SDLK_F5: typedCharacter('t'); break;
+    case KEY_F5: typedCharacter('t'); break;
     default: break;
     }
 }
 
-static void keyDown(const SDL_Keysym& key)
+static void keyDown(KeyCode key, int mods)
 {
-    switch (key.sym) {
-    case SDLK_ESCAPE: quitKey(); break;
-    case SDLK_SPACE: recordTick(); break;
-    case SDLK_PAGEUP: seekBy(-1); break;
-    case SDLK_PAGEDOWN: seekBy(1); break;
-    case SDLK_HOME: seekTo(0.0f); break;
-    case SDLK_LEFT: yrot += 1.0f; break;
-    case SDLK_RIGHT: yrot -= 1.0f; break;
-    default: aliasKey(key); break;
+    switch (key) {
+    case KEY_ESCAPE: quitKey(); break;
+    case KEY_SPACE: recordTick(); break;
+    case KEY_PAGE_UP: seekBy(-1); break;
+    case KEY_PAGE_DOWN: seekBy(1); break;
+    case KEY_HOME: seekTo(0.0f); break;
+    case KEY_LEFT: yrot += 1.0f; break;
+    case KEY_RIGHT: yrot -= 1.0f; break;
+    default: aliasKey(key, mods); break;
     }
 }
 
@@ -91,10 +91,10 @@ static void typedText(const char* text)
         typedCharacter(*p);
 }
 
-void windowProc(const SDL_Event& event)
+void windowProc(const Event& event)
 {
-    if (event.type == SDL_KEYDOWN)
-        keyDown(event.key.keysym);
-    else if (event.type == SDL_TEXTINPUT)
-        typedText(event.text.text);
+    if (event.type == EVENT_KEY_DOWN)
+        keyDown(event.key, event.mods);
+    else if (event.type == EVENT_TEXT)
+        typedText(event.text);
 }

@@ -1,11 +1,8 @@
-// The window's event handler: quit, seeking, ticks, overlay, screenshots and
-// the camera readout the overlay prints.
+// The window's event handler: quit, seeking, ticks, overlay and screenshots.
 #pragma once
-#include <SDL.h>
 
-// Only yrot ever moves (arrow keys); the overlay prints all five.
-extern float xpos, ypos, zpos, xrot, yrot;
+struct Event;
 
 // Acts on key-downs (auto-repeats too) and typed characters. The quit event
 // itself is counted by the frame loop.
-void windowProc(const SDL_Event& event);
+void windowProc(const Event& event);

@@ -1,21 +1,23 @@
 // Entry point: start-up in a fixed order, the frame loop, shutdown.
-#include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "app/display.h"
+#include "app/frameloop.h"
 #include "app/headless.h"
 #include "app/keys.h"
 #include "app/options.h"
-#include "app/shell.h"
-#include "app/window.h"
-#include "devtools/text.h"
+#include "core/datapath.h"
+#include "core/runstate.h"
+#include "core/songtime.h"
+#include "mesh/meshes.h"
 #include "music/music.h"
-#include "render/gl.h"
+#include "platform/dialogs.h"
+#include "platform/events.h"
+#include "platform/window.h"
 #include "render/state.h"
 #include "scenes/scenes.h"
-#include "scenes/timeline.h"
-#include "texture/assets.h"
 
 static const float songBpmConstant = 180.0f;
 
@@ -24,33 +26,6 @@ static bool haveDisplay()
     const char* x = std::getenv("DISPLAY");
     const char* wl = std::getenv("WAYLAND_DISPLAY");
     return (x && *x) || (wl && *wl);
-}
-
-static void drawFrame()
-{
-    runTimeline();
-    if (overlayEnabled) {
-        int ms = songMillis();
-        float t = (float)songTime();
-        drawStatusOverlay(t, ms);
-    }
-    swapFrame();
-    checkGlError();
-}
-
-// One event per iteration; a frame only when none was waiting.
-static void frameLoop()
-{
-    while (quitRequested == 0) {
-        SDL_Event event;
-        if (SDL_PollEvent(&event)) {
-            if (event.type == SDL_QUIT)
-                quitRequested += 1;
-            windowProc(event);
-            continue;
-        }
-        drawFrame();
-    }
 }
 
 static void startSoundtrack(const Options& options)
@@ -87,7 +62,7 @@ static int runShow(const Options& options)
     sleepMillis(2000);
     musicStarted += 1;
     startSoundtrack(options);
-    frameLoop();
+    runFrameLoop(FrameLoopIo{pollEvent, windowProc, drawShowFrame});
     stopMusic();
     destroyGlWindow();
     return 0;
@@ -99,6 +74,7 @@ int main(int argc, char** argv)
     int status = parseOptions(argc, argv, options);
     if (status >= 0)
         return status;
+    installFatalErrorDisplay();
     dataDir = options.dataDir;
     int result;
     if (!options.renderOut.empty())
@@ -107,6 +83,6 @@ int main(int argc, char** argv)
         result = runStills(options);
     else
         result = runShow(options);
-    SDL_Quit();
+    platformQuit();
     return result;
 }

@@ -11,9 +11,7 @@ static void addDisplayOptions(CLI::App& app, Options& o, bool& windowed, bool& f
     app.add_flag("--fullscreen-desktop", o.fullscreenDesktop,
                  "Fullscreen at the desktop's resolution, picture kept 4:3");
     app.add_option("--scale", o.scale, "Window scale factor (2 gives 1280x960)")->check(CLI::Range(1, 8));
-    bool novsync = false;
     app.add_flag_callback("--no-vsync", [&o]() { o.vsync = false; }, "Don't wait for the vertical blank");
-    (void)novsync;
 }
 
 static void addSoundOptions(CLI::App& app, Options& o)

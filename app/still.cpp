@@ -3,17 +3,21 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/display.h"
 #include "app/headless.h"
 #include "app/options.h"
-#include "app/shell.h"
-#include "app/window.h"
+#include "core/datapath.h"
+#include "core/frame.h"
+#include "core/runstate.h"
+#include "core/songtime.h"
 #include "devtools/png.h"
+#include "mesh/meshes.h"
 #include "music/music.h"
-#include "render/gl.h"
+#include "platform/gl.h"
+#include "platform/window.h"
 #include "render/state.h"
 #include "scenes/scenes.h"
 #include "scenes/timeline.h"
-#include "texture/assets.h"
 
 StartupTimes startupTimes = {};
 
@@ -48,13 +52,6 @@ bool headlessStartup()
     return true;
 }
 
-// Rounded up, so a still at an exact pattern (22) shows that pattern's row
-// rather than the last millisecond of the row before it.
-int millisForPatterns(double t)
-{
-    return (int)std::ceil(t * 16.0 / 180.0 * 60000.0 - 1e-6);
-}
-
 void drawFrameAtMillis(int ms)
 {
     setSongMillis(ms);
@@ -74,9 +71,9 @@ int runStills(const Options& options)
     std::vector<uint8_t> rgb;
     for (size_t i = 0; i < options.stills.size(); i++) {
         drawFrameAt(options.stills[i]);
-        readFrameRgb(rgb, 640, 480);
+        readFrameRgb(rgb, FRAME_WIDTH, FRAME_HEIGHT);
         char err[512];
-        if (!writePng(options.outs[i].c_str(), rgb.data(), 640, 480, err, sizeof err)) {
+        if (!writePng(options.outs[i].c_str(), rgb.data(), FRAME_WIDTH, FRAME_HEIGHT, err, sizeof err)) {
             std::fprintf(stderr, "zant: %s\n", err);
             return 1;
         }

@@ -17,9 +17,11 @@
 
 #include "app/headless.h"
 #include "app/options.h"
+#include "core/datapath.h"
+#include "core/frame.h"
+#include "core/songtime.h"
 #include "devtools/png.h"
 #include "music/music.h"
-#include "texture/assets.h"
 
 static volatile sig_atomic_t interrupted = 0;
 
@@ -127,7 +129,7 @@ static int checkRange(const Options& o, VideoJob& job)
     job.toMs = o.toPattern < 0.0 ? length : millisForPatterns(o.toPattern);
     if (job.fromMs >= length || job.toMs > length) {
         std::fprintf(stderr, "zant: the song lasts %.3f patterns; --from/--to must lie inside it\n",
-                     length * 180.0 * 1.0416666666666667e-06);
+                     patternsForMillis(length));
         return 2;
     }
     job.frames = (long)std::floor((job.toMs - job.fromMs) * job.fps / 1000.0);
@@ -140,7 +142,8 @@ static int checkRange(const Options& o, VideoJob& job)
 
 static bool startEncoder(VideoJob& job)
 {
-    char fps[32], size[] = "640x480", from[32], dur[32];
+    char fps[32], size[32], from[32], dur[32];
+    std::snprintf(size, sizeof size, "%dx%d", FRAME_WIDTH, FRAME_HEIGHT);
     std::snprintf(fps, sizeof fps, "%.6g", job.fps);
     std::snprintf(from, sizeof from, "%.3f", job.fromMs / 1000.0);
     std::snprintf(dur, sizeof dur, "%.6f", job.frames / job.fps);
@@ -216,7 +219,7 @@ static bool emitFrame(VideoJob& job, long k, const std::vector<uint8_t>& rgb)
         return writeAll(job.pipeFd, rgb.data(), rgb.size());
     char name[4096], err[4200];
     std::snprintf(name, sizeof name, job.out.c_str(), (int)k);
-    if (!writePng(name, rgb.data(), 640, 480, err, sizeof err)) {
+    if (!writePng(name, rgb.data(), FRAME_WIDTH, FRAME_HEIGHT, err, sizeof err)) {
         std::fprintf(stderr, "\nzant: %s\n", err);
         return false;
     }
@@ -231,7 +234,7 @@ static int renderFrames(VideoJob& job)
     bool ok = true;
     for (; k < job.frames && !interrupted; k++) {
         drawFrameAtMillis(job.fromMs + (int)std::floor(k * 1000.0 / job.fps));
-        readFrameRgb(rgb, 640, 480);
+        readFrameRgb(rgb, FRAME_WIDTH, FRAME_HEIGHT);
         if (!emitFrame(job, k, rgb)) {
             ok = false;
             break;

@@ -1,16 +1,20 @@
 // Cost of the frame feedback effects on the headless context, per call, with
 // the mosaic grids filled both ways: 1360 single-pixel copies on the graphics
 // side, and one read-back of the frame with one upload per grid.
-// Prints figures; run it through bench/effects.sh.
+// Prints figures: build/bench/bench_effects [calls].
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
-#include "app/window.h"
+#include "app/display.h"
+#include "core/frame.h"
+#include "platform/window.h"
+#include "render/caps.h"
+#include "texture/assets.h"
 #include "fx/effects.h"
 #include "render/camera.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/state.h"
 #include "texture/procedural.h"
 

@@ -10,9 +10,13 @@
 
 #include "app/headless.h"
 #include "bench/timeline_rows.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/state.h"
-#include "app/window.h"
+#include "app/display.h"
+#include "core/frame.h"
+#include "platform/window.h"
+#include "render/caps.h"
+#include "texture/assets.h"
 #include "texture/assets.h"
 
 

@@ -14,7 +14,7 @@
 
 #include "app/headless.h"
 #include "bench/timeline_rows.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "scenes/timeline.h"
 #include "texture/assets.h"
 

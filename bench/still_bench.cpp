@@ -13,9 +13,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/window.h"
+#include "app/display.h"
+#include "core/frame.h"
+#include "platform/window.h"
+#include "render/caps.h"
+#include "texture/assets.h"
 #include "devtools/screenshot.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 
 static const int W = 640, H = 480;
 

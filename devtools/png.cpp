@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "render/gl.h"
+#include "platform/gl.h"
 
 void readFrameRgb(std::vector<uint8_t>& rgb, int width, int height)
 {

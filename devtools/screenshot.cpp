@@ -8,8 +8,9 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "app/window.h"
-#include "render/gl.h"
+#include "core/frame.h"
+#include "platform/window.h"
+#include "platform/gl.h"
 
 int screenshotCounter = 0;
 int stillCounter = 0;

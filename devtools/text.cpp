@@ -6,9 +6,10 @@
 #include <cstring>
 #include <string>
 
-#include "app/keys.h"
-#include "app/window.h"
-#include "render/gl.h"
+#include "render/camera.h"
+#include "core/frame.h"
+#include "platform/window.h"
+#include "platform/gl.h"
 #include "render/state.h"
 
 unsigned int fontListBase = 0;

@@ -5,10 +5,13 @@
 #include <cstring>
 #include <vector>
 
-#include "app/window.h"
+#include "core/frame.h"
+#include "platform/window.h"
+#include "render/caps.h"
+#include "texture/assets.h"
 #include "fx/overlay.h"
 #include "render/camera.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/state.h"
 #include "render/texbind.h"
 
@@ -17,7 +20,7 @@ void grabScreen(Texture* texture)
     bindTexture(texture, 0);
     // The frame just drawn, never the platform's default read buffer.
     selectFrameReadBuffer();
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, 640, 480);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, FRAME_WIDTH, FRAME_HEIGHT);
 }
 
 // The copies are drawn magnified 1:1 or squeezed; the texture's own flags

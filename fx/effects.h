@@ -1,7 +1,7 @@
 // Frame feedback effects: the finished frame is copied into a texture on the
 // graphics side and drawn back as a smear, a four-way mirror or a mosaic glow.
 #pragma once
-#include "render/types.h"
+#include "core/types.h"
 
 // Copies the window rectangle (0,0)-(640,480) of the frame just drawn (the
 // current draw buffer) into level 0 of the texture at texel (0,0); the

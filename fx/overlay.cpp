@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "render/camera.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/state.h"
 #include "render/texbind.h"
 

@@ -1,7 +1,7 @@
 // Full-viewport picture quads: backdrops and layers with the draw-flag blend
 // modes, and the freely transformed quad the mosaic glow draws.
 #pragma once
-#include "render/types.h"
+#include "core/types.h"
 
 // The picture's full width and the middle three quarters of its height over
 // the viewport (letterbox band unless DF_FULLSCREEN).

@@ -1,10 +1,10 @@
 #include "mesh/debris.h"
 
 #include "mesh/mesh.h"
+#include "mesh/meshes.h"
 #include "mesh/model_data.h"
 #include "render/vecmath.h"
-#include "texture/assets.h"
-#include "texture/procedural.h"
+#include "core/random.h"
 
 DebrisTable debris = {};
 

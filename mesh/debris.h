@@ -1,6 +1,6 @@
 // The embedded model's mesh and the tetrahedral debris of broken boxes.
 #pragma once
-#include "render/types.h"
+#include "core/types.h"
 
 struct DebrisTable {
     Mesh* pieces[200];
@@ -8,6 +8,7 @@ struct DebrisTable {
 };
 extern DebrisTable debris;
 
+// Compiles the embedded model into modelmesh and returns it.
 Mesh* loadModelMesh(int flags);
 void makeDebris();
 void makeDebrisBox(Color4 lo, Color4 hi);

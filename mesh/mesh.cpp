@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/vecmath.h"
 
 static Vec3 positionOf(const float (*positions)[4], int i)

@@ -1,7 +1,7 @@
 // The compiled triangle mesh (display list plus per-face data) and the
 // cube and tube generators.
 #pragma once
-#include "render/types.h"
+#include "core/types.h"
 
 Mesh* compileMesh(const int (*triangles)[3], const float (*positions)[4], const float (*texcoords)[4],
                   int vertexCount, int faceCount, int flags);

@@ -3,17 +3,18 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/shell.h"
+#include "core/errors.h"
+#include "core/runstate.h"
+#include "core/clamp.h"
+#include "core/songtime.h"
 #include "music/soundlayer.h"
 #include "music/spectrum.h"
 
-float songBpm = 0.0f;
 static SoundStream* musicStream = nullptr;
 static int musicChannel = -1;
 // The whole file, read once and handed to the sound layer, which streams
 // from it for as long as the song plays.
 static char* musicImage = nullptr;
-static SoundDspUnit* fftUnit = nullptr;
 
 static bool soundOff = false;
 static int audioOffset = 0;
@@ -53,49 +54,44 @@ static long readMusicFile(const char* path)
     return size;
 }
 
-static void startWith(const char* path, float bpm, int output)
+static void startWith(const char* path, float bpm, SoundOutput output)
 {
     songBpm = bpm;
-    if (soundGetVersion() < 3.62f)
-        fatalError("FMOD: Wrong DLL version!");
-    soundSetOutput(output);
-    soundSetDriver(0);
-    if (!soundInit(44100, 32, 8)) {
+    if (!soundInit(output, 44100)) {
         int error = soundGetError();
         soundClose();
         fatalError(fmodErrorText(error));
     }
-    soundSetClockOffset(output == SOUND_OUTPUT_NONREALTIME ? 0 : audioOffset);
+    soundSetClockOffset(output == SOUND_OUTPUT_OFFLINE ? 0 : audioOffset);
     long size = readMusicFile(path);
-    musicStream = soundStreamOpen(musicImage, SOUND_LOADMEMORY | SOUND_MPEGACCURATE | SOUND_NORMAL, (int)size);
+    musicStream = soundStreamOpen(musicImage, (int)size);
     // A file that is not MPEG audio would otherwise give a silent show that
     // never ends.
     if (!musicStream)
         musicFailure("%s is not a playable MP3 file (%s)", path, fmodErrorText(soundGetError()));
     soundStreamSetEndCallback(musicStream, musicCallback, 0);
-    soundStreamSetSynchCallback(musicStream, musicCallback, 0);
-    fftUnit = soundDspGetFFTUnit();
-    soundDspSetActive(fftUnit, true);
+    soundSetSpectrumActive(true);
     if (musicChannel < 0) {
-        musicChannel = soundStreamPlayEx(SOUND_FREE, musicStream, nullptr, true);
-        soundSetPaused(musicChannel, false);
+        soundStreamPlay(musicStream, true);
+        musicChannel = 0;
+        soundStreamSetPaused(musicStream, false);
     }
     analyzeSpectrum();
 }
 
 void startMusic(const char* path, float bpm)
 {
-    startWith(path, bpm, soundOff ? SOUND_OUTPUT_NOSOUND : SOUND_OUTPUT_SYSTEM);
+    startWith(path, bpm, soundOff ? SOUND_OUTPUT_SILENT : SOUND_OUTPUT_DEVICE);
 }
 
 void startMusicOffline(const char* path, float bpm)
 {
-    startWith(path, bpm, SOUND_OUTPUT_NONREALTIME);
+    startWith(path, bpm, SOUND_OUTPUT_OFFLINE);
 }
 
 double songTime()
 {
-    return soundStreamGetTime(musicStream) * (double)songBpm * 1.0416666666666667e-06;
+    return patternsForMillis(soundStreamGetTime(musicStream));
 }
 
 int songMillis()
@@ -105,7 +101,9 @@ int songMillis()
 
 void seekSong(float patterns)
 {
-    int ms = (int)(patterns * 16.0 / songBpm * 60000.0);
+    // Truncated, as the seek keys always have: after a seek to pattern 2 the
+    // clock reads just below 2.0.
+    int ms = truncToInt(millisAtPatterns(patterns));
     soundStreamSetTime(musicStream, ms);
 }
 

@@ -2,10 +2,9 @@
 // of the play position, counted in patterns (16 beats).
 #pragma once
 
-struct SoundStream;
+#include "core/songtime.h"
 
-// The tempo, set once by startMusic.
-extern float songBpm;
+struct SoundStream;
 
 // Set before startMusic: no audio device (silent, clock runs on a monotonic
 // timer), and the offset in ms the clock runs behind the sound.
@@ -25,7 +24,7 @@ int songMillis();
 void seekSong(float patterns);
 void stopMusic();
 
-// The stream's end (null buffer) asks the frame loop to quit; a sync point
-// (its name in buffer) does nothing. Safe to call from the audio thread.
+// The stream's end (null buffer) asks the frame loop to quit; any other call
+// does nothing. Safe to call from the audio thread.
 bool musicCallback(SoundStream* stream, void* buffer, int length, int userValue);
 const char* fmodErrorText(int code);

@@ -1,7 +1,5 @@
 #include "music/soundlayer.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -13,6 +11,7 @@
 
 #include "music/analyser.h"
 #include "music/mp3decode.h"
+#include "platform/audio.h"
 
 using Clock = std::chrono::steady_clock;
 
@@ -38,7 +37,7 @@ struct PlayClock {
 struct SoundStream {
     Mp3Decoder* decoder = nullptr;
     Mp3Info info{};
-    SDL_AudioStream* converter = nullptr;
+    AudioConverter* converter = nullptr;
     // Source frames go to the converter in chunks of chunkFrames only.
     int16_t* pending = nullptr;
     int pendingFrames = 0;
@@ -54,8 +53,6 @@ struct SoundStream {
     int lengthMs = 0;
     SoundStreamCallback endCallback = nullptr;
     int endUser = 0;
-    SoundStreamCallback syncCallback = nullptr;
-    int syncUser = 0;
 
     std::mutex lock;  // guards clock and ring
     PlayClock clock;
@@ -70,23 +67,17 @@ struct SoundStream {
     unsigned spectrumGeneration = 0;
 };
 
-struct SoundDspUnit {
-    bool active;
-};
-
-static int outputType = SOUND_OUTPUT_SYSTEM;
-static int driverIndex = 0;
+static SoundOutput outputType = SOUND_OUTPUT_DEVICE;
 static int lastError = SOUND_ERR_NONE;
 static bool initialised = false;
 static int outputRate = 44100;
-static SDL_AudioDeviceID device = 0;
 static int periodFrames = DEVICE_PERIOD;
 static int clockOffsetMs = 0;
-static SoundStream* playing = nullptr;  // the one channel
-static SoundDspUnit fftUnit{false};
+static SoundStream* playing = nullptr;  // the one stream that plays
+static bool analyserOn = false;
 static float spectrum[SPECTRUM_BINS];
 
-// The silent player of SOUND_OUTPUT_NOSOUND: a thread that wakes when the
+// The silent player of SOUND_OUTPUT_SILENT: a thread that wakes when the
 // song would have ended and sends the end notification. Never destroyed, so
 // an exit while it runs (a fatal error mid-show) does not tear it down.
 struct SilentPlayer {
@@ -105,7 +96,7 @@ static bool fail(int error)
 
 static bool realtime()
 {
-    return outputType != SOUND_OUTPUT_NONREALTIME;
+    return outputType != SOUND_OUTPUT_OFFLINE;
 }
 
 static double secondsSince(Clock::time_point mark, Clock::time_point now)
@@ -137,7 +128,7 @@ static int convertChunk(int sourceRate)
 
 static void putChunk(SoundStream* s)
 {
-    SDL_AudioStreamPut(s->converter, s->pending, s->chunkFrames * s->info.channels * (int)sizeof(int16_t));
+    converterPut(s->converter, s->pending, s->chunkFrames);
     s->pendingFrames = 0;
 }
 
@@ -163,23 +154,23 @@ static void feedConverter(SoundStream* s)
     putChunk(s);
     std::memset(s->pending, 0, (size_t)s->chunkFrames * channels * sizeof(int16_t));
     putChunk(s);
-    SDL_AudioStreamFlush(s->converter);
+    converterFlush(s->converter);
     s->flushed = true;
     int64_t converted = (s->fedFrames * outputRate + s->info.rate - 1) / s->info.rate;
     s->outLimit = std::min(s->lengthFrames, s->seekFrame + converted);
 }
 
 // Pulls converted frames (output rate, stereo, s16) through the decoder and
-// SDL's converter; zero-fills what the stream can no longer give.
+// the converter; zero-fills what the stream can no longer give.
 static int renderFrames(SoundStream* s, int16_t* out, int frames)
 {
     int filled = 0;
     while (filled < frames && s->outFrame < s->outLimit) {
-        int available = SDL_AudioStreamAvailable(s->converter) / 4;
+        int available = converterAvailable(s->converter);
         if (available > 0 && s->skipFrames > 0) {
             int16_t scratch[CONVERT_CHUNK * 2];
             int want = (int)std::min<int64_t>(std::min(available, CONVERT_CHUNK), s->skipFrames);
-            int got = SDL_AudioStreamGet(s->converter, scratch, want * 4) / 4;
+            int got = converterGet(s->converter, scratch, want);
             if (got <= 0)
                 break;
             s->skipFrames -= got;
@@ -188,7 +179,7 @@ static int renderFrames(SoundStream* s, int16_t* out, int frames)
         }
         if (available > 0) {
             int64_t want = std::min<int64_t>(std::min(available, frames - filled), s->outLimit - s->outFrame);
-            int got = SDL_AudioStreamGet(s->converter, out + filled * 2, (int)want * 4) / 4;
+            int got = converterGet(s->converter, out + filled * 2, (int)want);
             if (got <= 0)
                 break;
             filled += got;
@@ -211,7 +202,7 @@ static void seekDecoder(SoundStream* s, int64_t frame)
 {
     int64_t chunk = std::max<int64_t>(0, frame / s->chunkOutFrames - 1);
     mp3Seek(s->decoder, chunk * s->chunkFrames);
-    SDL_AudioStreamClear(s->converter);
+    converterClear(s->converter);
     s->pendingFrames = 0;
     s->fedFrames = 0;
     s->seekFrame = s->outFrame = chunk * s->chunkOutFrames;
@@ -229,7 +220,7 @@ static double heardFrame(const SoundStream* s, Clock::time_point now)
     if (!realtime() || !c.running)
         return c.heardAtMark;
     double moved = c.heardAtMark + secondsSince(c.mark, now) * outputRate;
-    if (outputType == SOUND_OUTPUT_NOSOUND)
+    if (outputType == SOUND_OUTPUT_SILENT)
         return std::min(moved, (double)c.endFrame);
     return std::min(moved, c.capAtMark);
 }
@@ -241,7 +232,7 @@ static void resetClock(SoundStream* s, int64_t frame)
     c.writtenFrames = 0;
     c.heardAtMark = c.capAtMark = (double)frame;
     c.mark = Clock::now();
-    c.endFrame = outputType == SOUND_OUTPUT_NOSOUND ? s->lengthFrames : -1;
+    c.endFrame = outputType == SOUND_OUTPUT_SILENT ? s->lengthFrames : -1;
     c.generation++;
     s->ringFrom = s->ringTo = frame;
 }
@@ -266,10 +257,8 @@ static void keepHeard(SoundStream* s, const int16_t* out, int frames)
 // After this period is written the device holds it and the one playing, so
 // the listener is two periods behind the writes; one period later the next
 // call will say so again, which caps the clock until then.
-static void SDLCALL deviceCallback(void*, Uint8* buffer, int bytes)
+static void deviceCallback(int16_t* out, int frames)
 {
-    int16_t* out = (int16_t*)buffer;
-    int frames = bytes / 4;
     SoundStream* s = playing;
     bool running = false;
     if (s) {
@@ -277,7 +266,7 @@ static void SDLCALL deviceCallback(void*, Uint8* buffer, int bytes)
         running = s->clock.running;
     }
     if (!running) {
-        std::memset(buffer, 0, (size_t)bytes);
+        std::memset(out, 0, (size_t)frames * 4);
         return;
     }
     int got = renderFrames(s, out, frames);
@@ -300,35 +289,8 @@ static void SDLCALL deviceCallback(void*, Uint8* buffer, int bytes)
 
 static bool openDevice()
 {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        std::fprintf(stderr, "zant: no audio: %s\n", SDL_GetError());
-        return false;
-    }
-    SDL_AudioSpec want{}, have{};
-    want.freq = outputRate;
-    want.format = AUDIO_S16SYS;
-    want.channels = 2;
-    want.samples = DEVICE_PERIOD;
-    want.callback = deviceCallback;
-    const char* name = driverIndex > 0 ? SDL_GetAudioDeviceName(driverIndex - 1, 0) : nullptr;
-    device = SDL_OpenAudioDevice(name, 0, &want, &have, 0);
-    if (device == 0) {
-        std::fprintf(stderr, "zant: no audio output device: %s\n", SDL_GetError());
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
-    }
-    periodFrames = have.samples;
-    SDL_PauseAudioDevice(device, 0);
-    return true;
-}
-
-static void closeDevice()
-{
-    if (device == 0)
-        return;
-    SDL_CloseAudioDevice(device);
-    device = 0;
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    periodFrames = openAudioDevice(outputRate, DEVICE_PERIOD, deviceCallback);
+    return periodFrames > 0;
 }
 
 // --- the silent player -------------------------------------------------------
@@ -388,41 +350,17 @@ static void stopSilentPlayer()
 
 // --- the library calls -------------------------------------------------------
 
-float soundGetVersion()
-{
-    return SOUND_LAYER_VERSION;
-}
-
-bool soundSetOutput(int output)
-{
-    if (initialised)
-        return fail(SOUND_ERR_BUSY);
-    if (output != SOUND_OUTPUT_NOSOUND && output != SOUND_OUTPUT_SYSTEM && output != SOUND_OUTPUT_NONREALTIME)
-        return fail(SOUND_ERR_INVALID_PARAM);
-    outputType = output;
-    return true;
-}
-
-bool soundSetDriver(int driver)
-{
-    if (initialised)
-        return fail(SOUND_ERR_BUSY);
-    if (driver < 0)
-        return fail(SOUND_ERR_INVALID_PARAM);
-    driverIndex = driver;
-    return true;
-}
-
-bool soundInit(int mixRate, int, unsigned)
+bool soundInit(SoundOutput output, int mixRate)
 {
     if (initialised)
         return fail(SOUND_ERR_BUSY);
     if (mixRate < 8000)
         return fail(SOUND_ERR_INVALID_PARAM);
+    outputType = output;
     outputRate = mixRate;
-    if (outputType == SOUND_OUTPUT_SYSTEM && !openDevice())
+    if (outputType == SOUND_OUTPUT_DEVICE && !openDevice())
         return fail(SOUND_ERR_INIT);
-    if (outputType == SOUND_OUTPUT_NOSOUND)
+    if (outputType == SOUND_OUTPUT_SILENT)
         startSilentPlayer();
     initialised = true;
     lastError = SOUND_ERR_NONE;
@@ -432,9 +370,9 @@ bool soundInit(int mixRate, int, unsigned)
 void soundClose()
 {
     stopSilentPlayer();
-    closeDevice();
+    closeAudioDevice();
     playing = nullptr;
-    fftUnit.active = false;
+    analyserOn = false;
     initialised = false;
 }
 
@@ -443,13 +381,13 @@ int soundGetError()
     return lastError;
 }
 
-SoundStream* soundStreamOpen(const char* data, unsigned mode, int length)
+SoundStream* soundStreamOpen(const char* data, int length)
 {
     if (!initialised) {
         fail(SOUND_ERR_UNINITIALIZED);
         return nullptr;
     }
-    if (!data || !(mode & SOUND_LOADMEMORY) || length < 0) {
+    if (!data || length < 0) {
         fail(SOUND_ERR_INVALID_PARAM);
         return nullptr;
     }
@@ -464,8 +402,7 @@ SoundStream* soundStreamOpen(const char* data, unsigned mode, int length)
         return nullptr;
     }
     Mp3Info info = mp3Info(decoder);
-    SDL_AudioStream* converter =
-        SDL_NewAudioStream(AUDIO_S16SYS, (Uint8)info.channels, info.rate, AUDIO_S16SYS, 2, outputRate);
+    AudioConverter* converter = newAudioConverter(info.channels, info.rate, outputRate);
     if (!converter) {
         mp3Close(decoder);
         fail(SOUND_ERR_MEMORY);
@@ -490,15 +427,13 @@ static void detach(SoundStream* s)
 {
     if (playing != s)
         return;
-    if (device)
-        SDL_LockAudioDevice(device);
+    lockAudioDevice();
     {
         std::lock_guard<std::mutex> guard(silent.mutex);
         playing = nullptr;
         silent.wake.notify_all();
     }
-    if (device)
-        SDL_UnlockAudioDevice(device);
+    unlockAudioDevice();
 }
 
 bool soundStreamClose(SoundStream* stream)
@@ -507,7 +442,7 @@ bool soundStreamClose(SoundStream* stream)
         return fail(SOUND_ERR_INVALID_PARAM);
     detach(stream);
     mp3Close(stream->decoder);
-    SDL_FreeAudioStream(stream->converter);
+    freeAudioConverter(stream->converter);
     delete[] stream->ring;
     delete[] stream->pending;
     delete stream;
@@ -518,43 +453,25 @@ bool soundStreamSetEndCallback(SoundStream* stream, SoundStreamCallback callback
 {
     if (!stream)
         return fail(SOUND_ERR_INVALID_PARAM);
-    if (device)
-        SDL_LockAudioDevice(device);
+    lockAudioDevice();
     {
         std::lock_guard<std::mutex> guard(silent.mutex);
         stream->endCallback = callback;
         stream->endUser = userValue;
     }
-    if (device)
-        SDL_UnlockAudioDevice(device);
+    unlockAudioDevice();
     return true;
 }
 
-bool soundStreamSetSynchCallback(SoundStream* stream, SoundStreamCallback callback, int userValue)
+bool soundStreamPlay(SoundStream* stream, bool paused)
 {
+    if (!initialised)
+        return fail(SOUND_ERR_UNINITIALIZED);
     if (!stream)
         return fail(SOUND_ERR_INVALID_PARAM);
-    stream->syncCallback = callback;
-    stream->syncUser = userValue;
-    return true;
-}
-
-int soundStreamPlayEx(int channel, SoundStream* stream, SoundDspUnit*, bool paused)
-{
-    if (!initialised) {
-        fail(SOUND_ERR_UNINITIALIZED);
-        return -1;
-    }
-    if (!stream || (channel != SOUND_FREE && channel != 0)) {
-        fail(SOUND_ERR_INVALID_PARAM);
-        return -1;
-    }
-    if (playing) {
-        fail(SOUND_ERR_CHANNEL_ALLOC);
-        return -1;
-    }
-    if (device)
-        SDL_LockAudioDevice(device);
+    if (playing)
+        return fail(SOUND_ERR_CHANNEL_ALLOC);
+    lockAudioDevice();
     {
         std::lock_guard<std::mutex> guard(stream->lock);
         stream->clock.running = !paused;
@@ -565,15 +482,13 @@ int soundStreamPlayEx(int channel, SoundStream* stream, SoundDspUnit*, bool paus
         playing = stream;
         silent.wake.notify_all();
     }
-    if (device)
-        SDL_UnlockAudioDevice(device);
-    return 0;
+    unlockAudioDevice();
+    return true;
 }
 
-bool soundSetPaused(int channel, bool paused)
+bool soundStreamSetPaused(SoundStream* s, bool paused)
 {
-    SoundStream* s = playing;
-    if (channel != 0 || !s)
+    if (!s || s != playing)
         return fail(SOUND_ERR_INVALID_PARAM);
     {
         std::lock_guard<std::mutex> guard(s->lock);
@@ -635,9 +550,9 @@ bool soundStreamSetTime(SoundStream* stream, int ms)
     int64_t frame = ((int64_t)ms * outputRate + 999) / 1000;
     if (realtime())
         frame = std::min(frame, stream->lengthFrames);
-    bool onDevice = device && playing == stream;
+    bool onDevice = audioDeviceOpen() && playing == stream;
     if (onDevice)
-        SDL_LockAudioDevice(device);
+        lockAudioDevice();
     seekDecoder(stream, frame);
     {
         std::lock_guard<std::mutex> guard(stream->lock);
@@ -646,7 +561,7 @@ bool soundStreamSetTime(SoundStream* stream, int ms)
         stream->clock.running = running;
     }
     if (onDevice)
-        SDL_UnlockAudioDevice(device);
+        unlockAudioDevice();
     wakeSilentPlayer();
     return true;
 }
@@ -667,7 +582,7 @@ void soundSetClockOffset(int ms)
 
 int soundStreamRender(SoundStream* stream, int16_t* out, int frames)
 {
-    if (!stream || frames < 0 || (device && playing == stream)) {
+    if (!stream || frames < 0 || (audioDeviceOpen() && playing == stream)) {
         fail(SOUND_ERR_INVALID_PARAM);
         return 0;
     }
@@ -676,17 +591,9 @@ int soundStreamRender(SoundStream* stream, int16_t* out, int frames)
 
 // --- the spectrum -------------------------------------------------------------
 
-SoundDspUnit* soundDspGetFFTUnit()
+void soundSetSpectrumActive(bool active)
 {
-    return &fftUnit;
-}
-
-bool soundDspSetActive(SoundDspUnit* unit, bool active)
-{
-    if (!unit)
-        return fail(SOUND_ERR_INVALID_PARAM);
-    unit->active = active;
-    return true;
+    analyserOn = active;
 }
 
 static void heardWindow(SoundStream* s, int64_t end, float* mono)
@@ -715,15 +622,15 @@ static void decodedWindow(SoundStream* s, int64_t end, float* mono)
         mono[offset + k] = (frames[2 * k] + frames[2 * k + 1]) / 65536.0f;
 }
 
-const float* soundDspGetSpectrum()
+const float* soundGetSpectrum()
 {
     SoundStream* s = playing;
-    if (!fftUnit.active || !s)
+    if (!analyserOn || !s)
         return nullptr;
     unsigned generation = 0;
     int64_t end = (int64_t)std::floor(readFrame(s, &generation) - offsetFrames());
     float mono[SPECTRUM_WINDOW];
-    if (outputType == SOUND_OUTPUT_SYSTEM) {
+    if (outputType == SOUND_OUTPUT_DEVICE) {
         heardWindow(s, end, mono);
     } else {
         if (end == s->spectrumFrame && generation == s->spectrumGeneration)

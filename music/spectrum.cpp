@@ -22,7 +22,7 @@ void setSpectrumOverride(const float* spectrum512)
 // running sums, not a wider sum rounded once.
 void analyzeSpectrum()
 {
-    const float* spectrum = overrideSet ? overrideValues : soundDspGetSpectrum();
+    const float* spectrum = overrideSet ? overrideValues : soundGetSpectrum();
     for (int band = 0; band < 4; band++)
         bandEnergy[band] = 0.0f;
     if (!spectrum)

@@ -1,8 +1,9 @@
 #include "render/camera.h"
 
-#include "app/window.h"
-#include "render/gl.h"
+#include "core/frame.h"
+#include "platform/gl.h"
 
+float xpos = 0.0f, ypos = 0.0f, zpos = 0.0f, xrot = 0.0f, yrot = 0.0f;
 float projshiftx = 0.0f;
 float projshifty = 0.0f;
 
@@ -10,7 +11,7 @@ float projshifty = 0.0f;
 static void setViewport(int flags)
 {
     if (flags & DF_FULLSCREEN)
-        glViewport(0, 0, 640, 480);
+        glViewport(0, 0, FRAME_WIDTH, FRAME_HEIGHT);
     else
         glViewport(0, (int)(screenheight * 0.125), screenwidth, (int)(screenheight * 0.75));
 }

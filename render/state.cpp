@@ -1,9 +1,9 @@
 #include "render/state.h"
 
-#include "app/shell.h"
-#include "app/window.h"
+#include "core/runstate.h"
+#include "core/frame.h"
 #include "render/camera.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 
 const RenderState blackPreset = {{0.0f, 0.0f, 0.0f, 1.0f}};
 int letterboxClears = 0;

@@ -1,7 +1,7 @@
 // The per-frame GL baseline every scene starts from, temporary state
 // save/restore, fog, and the per-frame counters the status overlay shows.
 #pragma once
-#include "render/types.h"
+#include "core/types.h"
 
 extern const RenderState blackPreset;
 extern int letterboxClears;  // applyRenderState calls since the music started

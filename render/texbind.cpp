@@ -1,7 +1,7 @@
 #include "render/texbind.h"
 
-#include "app/window.h"
-#include "render/gl.h"
+#include "render/caps.h"
+#include "platform/gl.h"
 
 static void setFilter(GLint filter)
 {

@@ -1,6 +1,6 @@
 // Small vector helpers for the mesh compiler and the fin particles.
 #pragma once
-#include "render/types.h"
+#include "core/types.h"
 
 Color4 makeColor4(float x, float y, float z);
 float dot(const Vec3& a, const Vec3& b);

@@ -6,7 +6,7 @@
 #include "fx/overlay.h"
 #include "mesh/debris.h"
 #include "render/camera.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/state.h"
 #include "render/texbind.h"
 #include "scenes/mesh_draw.h"

@@ -5,11 +5,12 @@
 
 #include "fx/overlay.h"
 #include "render/camera.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/state.h"
 #include "scenes/fins.h"
 #include "scenes/mesh_draw.h"
 #include "scenes/scenes.h"
+#include "mesh/meshes.h"
 #include "texture/assets.h"
 #include "texture/procedural.h"
 

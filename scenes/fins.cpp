@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/texbind.h"
 #include "render/vecmath.h"
 #include "texture/procedural.h"

@@ -1,7 +1,7 @@
 // Edge fins: additive textured quads standing on triangle edges along the
 // face normal, in three edge choices, each with its random table.
 #pragma once
-#include "render/types.h"
+#include "core/types.h"
 
 // One edge per triangle, picked from the variant's table; drawn white.
 void drawFinsRandomEdge(const Mesh* mesh, const Texture* texture, float length);

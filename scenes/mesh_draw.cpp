@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/state.h"
 
 static void setSolidState()

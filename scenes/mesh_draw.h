@@ -1,7 +1,7 @@
 // Drawing a compiled mesh as solid geometry, whole or broken into spinning
 // triangles, and the per-frame vertex and polygon counts both keep.
 #pragma once
-#include "render/types.h"
+#include "core/types.h"
 
 // Replays the mesh's display list with culling, depth test and writes on,
 // blending off; the caller's state comes back afterwards.

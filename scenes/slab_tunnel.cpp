@@ -5,11 +5,12 @@
 
 #include "fx/overlay.h"
 #include "render/camera.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/state.h"
 #include "render/texbind.h"
 #include "scenes/mesh_draw.h"
 #include "scenes/scenes.h"
+#include "mesh/meshes.h"
 #include "texture/assets.h"
 
 void drawBox(float sx, float sy, float sz, float x, float y, float z)

@@ -6,7 +6,7 @@
 #include "fx/overlay.h"
 #include "music/music.h"
 #include "music/spectrum.h"
-#include "scenes/flicker.h"
+#include "fx/flicker.h"
 #include "scenes/scenes.h"
 #include "texture/assets.h"
 

@@ -1,6 +1,6 @@
 // The show's timeline: which scene and effects make the frame at a song time.
 #pragma once
-#include "render/types.h"
+#include "core/types.h"
 
 // Reads the song time once, runs the spectrum analysis and draws that time's
 // scene and effects.

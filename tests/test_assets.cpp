@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 #include <cstdlib>
 
-#include "app/window.h"
+#include "app/display.h"
+#include "core/frame.h"
+#include "platform/window.h"
+#include "render/caps.h"
+#include "texture/assets.h"
 #include "mesh/debris.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/test_jpeg_support.h"
+#include "mesh/meshes.h"
 #include "texture/assets.h"
 #include "texture/procedural.h"
 

@@ -2,8 +2,12 @@
 // from the texture's own flags and the caller's mode.
 #include <gtest/gtest.h>
 
-#include "app/window.h"
-#include "render/gl.h"
+#include "app/display.h"
+#include "core/frame.h"
+#include "platform/window.h"
+#include "render/caps.h"
+#include "texture/assets.h"
+#include "platform/gl.h"
 #include "render/texbind.h"
 #include "render/vecmath.h"
 #include "tests/support/gl_fixture.h"

@@ -8,9 +8,10 @@
 
 #include "mesh/debris.h"
 #include "mesh/model_data.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/vecmath.h"
 #include "tests/support/gl_fixture.h"
+#include "mesh/meshes.h"
 #include "texture/assets.h"
 #include "texture/procedural.h"
 

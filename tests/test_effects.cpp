@@ -9,10 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "app/window.h"
+#include "app/display.h"
+#include "core/frame.h"
+#include "platform/window.h"
+#include "render/caps.h"
+#include "texture/assets.h"
 #include "fx/effects.h"
 #include "render/camera.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/state.h"
 #include "tests/support/gl_fixture.h"
 #include "texture/procedural.h"

@@ -7,9 +7,9 @@
 
 #include "music/spectrum.h"
 #include "render/camera.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/state.h"
-#include "scenes/flicker.h"
+#include "fx/flicker.h"
 #include "tests/support/gl_fixture.h"
 #include "texture/assets.h"
 #include "texture/procedural.h"

@@ -12,8 +12,9 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "scenes/scenes.h"
+#include "core/datapath.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/test_scenes_support.h"
 

@@ -4,10 +4,15 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/window.h"
+#include "app/display.h"
+#include "core/frame.h"
+#include "platform/window.h"
+#include "render/caps.h"
+#include "texture/assets.h"
 #include "render/vecmath.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/test_jpeg_support.h"
+#include "core/clamp.h"
 #include "texture/jpeg.h"
 
 class JpegTest : public GlTest {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "render/gl.h"
-#include "render/types.h"
+#include "platform/gl.h"
+#include "core/types.h"
 #include "texture/procedural.h"
 
 // A folder of its own for the running test, under the build tree. The name

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "mesh/mesh.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "tests/support/gl_fixture.h"
 
 namespace {

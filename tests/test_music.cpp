@@ -14,7 +14,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/shell.h"
+#include "core/errors.h"
+#include "core/runstate.h"
+#include "platform/dialogs.h"
+#include "render/caps.h"
 #include "music/music.h"
 #include "music/soundlayer.h"
 
@@ -318,10 +321,9 @@ TEST(DevicePlayback, PlaysTheStreamThroughTheDeviceAndEndsOnce)
     std::remove(raw.c_str());
     const int16_t* played = (const int16_t*)bytes.data();
     int64_t frames = (int64_t)bytes.size() / 4;
-    soundSetOutput(SOUND_OUTPUT_NONREALTIME);
-    soundInit(44100, 32, 8);
+    soundInit(SOUND_OUTPUT_OFFLINE, 44100);
     std::vector<char> mp3 = readBytes(fixturePath("sweep_stereo_44k.mp3"));
-    SoundStream* s = soundStreamOpen(mp3.data(), SOUND_LOADMEMORY, (int)mp3.size());
+    SoundStream* s = soundStreamOpen(mp3.data(), (int)mp3.size());
     ASSERT_NE(s, nullptr);
     soundStreamSetTime(s, 1500);
     std::vector<int16_t> expect(66150 * 2);

@@ -160,8 +160,7 @@ TEST(Mp3Decoder, TruncatedFilePlaysWhatIsThereThenEnds)
 struct OfflineLayer {
     OfflineLayer()
     {
-        soundSetOutput(SOUND_OUTPUT_NONREALTIME);
-        soundInit(44100, 32, 8);
+        soundInit(SOUND_OUTPUT_OFFLINE, 44100);
     }
     ~OfflineLayer() { soundClose(); }
 };
@@ -199,8 +198,7 @@ TEST(SoundStreamRender, EveryRateAndChannelCountPlaysAtTheRightSpeed)
     for (const FixtureFacts& f : fixtures) {
         SCOPED_TRACE(f.name);
         std::vector<char> bytes = readFixture(f.name);
-        SoundStream* s = soundStreamOpen(bytes.data(), SOUND_LOADMEMORY | SOUND_MPEGACCURATE | SOUND_NORMAL,
-                                         (int)bytes.size());
+        SoundStream* s = soundStreamOpen(bytes.data(), (int)bytes.size());
         ASSERT_NE(s, nullptr);
         std::vector<int16_t> out = renderAll(s);
         int64_t expectFrames = (f.samples * 44100 + f.rate - 1) / f.rate;
@@ -226,7 +224,7 @@ TEST(SoundStreamRender, SetTimeLandsOnTheFrameOfAFullRender)
     for (const FixtureFacts& f : fixtures) {
         SCOPED_TRACE(f.name);
         std::vector<char> bytes = readFixture(f.name);
-        SoundStream* s = soundStreamOpen(bytes.data(), SOUND_LOADMEMORY, (int)bytes.size());
+        SoundStream* s = soundStreamOpen(bytes.data(), (int)bytes.size());
         ASSERT_NE(s, nullptr);
         std::vector<int16_t> all = renderAll(s);
         for (int ms : {0, 1, 23, 777, 1500, 1999 - 60}) {
@@ -249,7 +247,7 @@ TEST(SoundStreamRender, NegativeTimeSeeksToTheStart)
 {
     OfflineLayer layer;
     std::vector<char> bytes = readFixture("sweep_stereo_44k.mp3");
-    SoundStream* s = soundStreamOpen(bytes.data(), SOUND_LOADMEMORY, (int)bytes.size());
+    SoundStream* s = soundStreamOpen(bytes.data(), (int)bytes.size());
     ASSERT_NE(s, nullptr);
     std::vector<int16_t> all = renderAll(s);
     soundStreamSetTime(s, -5333);
@@ -264,8 +262,8 @@ TEST(SoundStreamRender, OpenFailuresSetTheLayersErrorCode)
 {
     OfflineLayer layer;
     std::string text(4000, 'x');
-    EXPECT_EQ(soundStreamOpen(text.data(), SOUND_LOADMEMORY, (int)text.size()), nullptr);
+    EXPECT_EQ(soundStreamOpen(text.data(), (int)text.size()), nullptr);
     EXPECT_EQ(soundGetError(), SOUND_ERR_FILE_FORMAT);
-    EXPECT_EQ(soundStreamOpen(text.data(), SOUND_LOADMEMORY, 0), nullptr);
+    EXPECT_EQ(soundStreamOpen(text.data(), 0), nullptr);
     EXPECT_EQ(soundGetError(), SOUND_ERR_FILE_BAD);
 }

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fx/overlay.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/state.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/test_scenes_support.h"

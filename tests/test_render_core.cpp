@@ -3,10 +3,17 @@
 #include <gtest/gtest.h>
 #include <cmath>
 
-#include "app/shell.h"
-#include "app/window.h"
+#include "core/errors.h"
+#include "core/runstate.h"
+#include "platform/dialogs.h"
+#include "render/caps.h"
+#include "app/display.h"
+#include "core/frame.h"
+#include "platform/window.h"
+#include "render/caps.h"
+#include "texture/assets.h"
 #include "render/camera.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/state.h"
 #include "render/vecmath.h"
 #include "tests/support/gl_fixture.h"

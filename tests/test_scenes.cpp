@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/state.h"
 #include "scenes/fins.h"
 #include "scenes/scenes.h"

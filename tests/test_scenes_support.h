@@ -6,9 +6,13 @@
 #include <functional>
 #include <vector>
 
-#include "app/window.h"
-#include "render/gl.h"
-#include "render/types.h"
+#include "app/display.h"
+#include "core/frame.h"
+#include "platform/window.h"
+#include "render/caps.h"
+#include "texture/assets.h"
+#include "platform/gl.h"
+#include "core/types.h"
 
 struct Rgba {
     uint8_t r, g, b, a;
@@ -110,9 +114,13 @@ inline bool allBlack(const std::vector<uint8_t>& rgb)
 #include <string>
 #include <sys/stat.h>
 
-#include "app/shell.h"
+#include "core/errors.h"
+#include "core/runstate.h"
+#include "platform/dialogs.h"
+#include "render/caps.h"
 #include "render/state.h"
 #include "scenes/scenes.h"
+#include "mesh/meshes.h"
 #include "texture/assets.h"
 
 inline bool startShowHeadless(std::string& reason)

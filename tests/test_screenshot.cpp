@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 #include "devtools/screenshot.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "tests/support/gl_fixture.h"
 
 namespace {

@@ -97,7 +97,7 @@ TEST_F(BandSums, NoMusicReadsAsSilence)
     bandEnergy[0] = 5.0f;
     analyzeSpectrum();
     EXPECT_EQ(bandEnergy[0], 0.0f);
-    EXPECT_EQ(soundDspGetSpectrum(), nullptr);
+    EXPECT_EQ(soundGetSpectrum(), nullptr);
 }
 
 // ---- the analyser's scale ---------------------------------------------------------
@@ -156,7 +156,7 @@ TEST(SongSpectrum, OfflineSpectrumIsTheDecodedSoundAtThatTime)
     startMusicOffline(fixturePath("tone_mono_48k.mp3").c_str(), 180.0f);
     setSongMillis(3000);
     analyzeSpectrum();
-    const float* bins = soundDspGetSpectrum();
+    const float* bins = soundGetSpectrum();
     ASSERT_NE(bins, nullptr);
     EXPECT_NEAR(bins[100], 0.5f, 0.03f);
     EXPECT_NEAR(bandEnergy[2], 1.0f, 0.08f);
@@ -187,12 +187,12 @@ TEST(SongSpectrum, AnalyserOffGivesNoSpectrum)
 {
     startMusicOffline(fixturePath("tone_mono_48k.mp3").c_str(), 180.0f);
     setSongMillis(3000);
-    soundDspSetActive(soundDspGetFFTUnit(), false);
-    EXPECT_EQ(soundDspGetSpectrum(), nullptr);
+    soundSetSpectrumActive(false);
+    EXPECT_EQ(soundGetSpectrum(), nullptr);
     analyzeSpectrum();
     EXPECT_EQ(bandEnergy[2], 0.0f);
-    soundDspSetActive(soundDspGetFFTUnit(), true);
-    EXPECT_NE(soundDspGetSpectrum(), nullptr);
+    soundSetSpectrumActive(true);
+    EXPECT_NE(soundGetSpectrum(), nullptr);
     stopMusic();
 }
 
@@ -207,7 +207,7 @@ TEST(SongSpectrum, DeviceSpectrumFollowsWhatIsPlaying)
     startMusic(fixturePath("tone_mono_48k.mp3").c_str(), 180.0f);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     analyzeSpectrum();
-    const float* bins = soundDspGetSpectrum();
+    const float* bins = soundGetSpectrum();
     ASSERT_NE(bins, nullptr);
     int peak = 0;
     for (int k = 1; k < SPECTRUM_BINS; k++)

@@ -15,10 +15,15 @@
 #include <vector>
 
 #include "app/keys.h"
-#include "app/window.h"
+#include "app/display.h"
+#include "core/frame.h"
+#include "platform/window.h"
+#include "render/caps.h"
+#include "texture/assets.h"
 #include "devtools/text.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/state.h"
+#include "render/camera.h"
 #include "tests/support/gl_fixture.h"
 
 namespace {

@@ -1,7 +1,11 @@
 // The shared random generator and the textures made in code.
 #include <gtest/gtest.h>
 
-#include "app/window.h"
+#include "app/display.h"
+#include "core/frame.h"
+#include "platform/window.h"
+#include "render/caps.h"
+#include "texture/assets.h"
 #include "render/vecmath.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/test_jpeg_support.h"

@@ -1,11 +1,10 @@
 #include "texture/assets.h"
 
-#include "mesh/debris.h"
-#include "mesh/mesh.h"
 #include "render/vecmath.h"
 #include "texture/jpeg.h"
 #include "texture/procedural.h"
 
+Texture* mosaictex[4] = {nullptr, nullptr, nullptr, nullptr};
 Texture* noisetex = nullptr;
 Texture* txtr1tex = nullptr;
 Texture* txtr2tex = nullptr;
@@ -20,19 +19,12 @@ Texture* gridtex = nullptr;
 TextureSet* noiseset = nullptr;
 Texture* screentex = nullptr;
 Texture* screentex2 = nullptr;
-Mesh* modelmesh = nullptr;
-Mesh* tubemesh = nullptr;
-Mesh* cubemesh = nullptr;
 
-std::string dataDir = "data";
-
-std::string dataPath(const char* file)
+void makeMosaicTextures()
 {
-    if (dataDir.empty())
-        return file;
-    if (dataDir.back() == '/')
-        return dataDir + file;
-    return dataDir + "/" + file;
+    const int sizes[4] = {32, 16, 8, 4};
+    for (int i = 0; i < 4; i++)
+        mosaictex[i] = makeNoiseTexture(sizes[i], sizes[i], 0, 255, makeColor4(1.0f, 1.0f, 1.0f), DF_CLAMP);
 }
 
 static Texture* picture(const char* file, float scale, int flags)
@@ -58,18 +50,4 @@ void prepareTextures()
     noiseset = makeNoiseSet(6);
     screentex = makeScreenTexture();
     screentex2 = makeScreenTexture();
-}
-
-void prepareMeshes()
-{
-    modelmesh = loadModelMesh(0);
-    tubemesh = makeTubeMesh(8, 16, 0);
-    cubemesh = makeCubeMesh(1.0f, DF_FLAT);
-    makeDebris();
-}
-
-void prepareAssets()
-{
-    prepareTextures();
-    prepareMeshes();
 }

@@ -1,8 +1,10 @@
-// Every texture and mesh the show uses, built once at start-up in a fixed order.
+// Every texture the show uses, made once at start-up in a fixed order: the
+// mosaic noise with the display, the rest with the other assets.
 #pragma once
-#include <string>
-#include "render/types.h"
+#include "core/datapath.h"
+#include "core/types.h"
 
+extern Texture* mosaictex[4];  // 32, 16, 8, 4 texels square
 extern Texture* noisetex;
 extern Texture* txtr1tex;
 extern Texture* txtr2tex;
@@ -17,20 +19,9 @@ extern Texture* gridtex;
 extern TextureSet* noiseset;
 extern Texture* screentex;
 extern Texture* screentex2;
-extern Mesh* modelmesh;
-extern Mesh* tubemesh;
-extern Mesh* cubemesh;
 
-// Folder holding the soundtrack and pictures ("data" unless --data says otherwise).
-extern std::string dataDir;
-// dataDir joined with a file name: "data/txtr1.jpg".
-std::string dataPath(const char* file);
-
-// Both halves below, textures first. The order is fixed: every later random
-// draw depends on how many values the steps before it took.
-void prepareAssets();
+// The four mosaic noise textures; they come before any other texture.
+void makeMosaicTextures();
 // Noise texture, the ten pictures, the noise set and the two screen
 // textures, each but the noise set followed by a black loading frame.
 void prepareTextures();
-// The model, tube, cube and debris; the debris draws its random values last.
-void prepareMeshes();

@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/shell.h"
-#include "app/window.h"
-#include "render/gl.h"
+#include "core/clamp.h"
+#include "core/errors.h"
+#include "core/frame.h"
+#include "render/caps.h"
+#include "platform/gl.h"
 
 [[noreturn]] static void failLoad(const char* format, const char* path, const char* detail)
 {
@@ -39,24 +41,6 @@ uint8_t* loadJpeg(const char* path, int& width, int& height)
         std::fprintf(stderr, "zant: %s: %s (damaged picture; the unreadable part is filled in)\n", path,
                      report.warning);
     return pixels;
-}
-
-int clampByte(int v)
-{
-    if (v < 0)
-        return 0;
-    if (v > 255)
-        return 255;
-    return v;
-}
-
-float clampUnit(float v)
-{
-    if (v > 1.0f)
-        return 1.0f;
-    if (v >= 0.0f)
-        return v;
-    return 0.0f;  // below zero, and NaN
 }
 
 // Dark pixels fade out in proportion to brightness: a channel sum of 85 or

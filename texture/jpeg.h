@@ -1,8 +1,8 @@
-// JPEG pictures into padded, mip-mapped RGBA textures, and the clamping helpers.
+// JPEG pictures into padded, mip-mapped RGBA textures.
 #pragma once
 #include <cstdint>
 #include <cstdio>
-#include "render/types.h"
+#include "core/types.h"
 
 // What a decode that may fail has to say: the reason it failed, and the
 // first problem libjpeg could work around (a cut-short or damaged file still
@@ -25,5 +25,3 @@ uint8_t* loadJpeg(const char* path, int& width, int& height);
 // The picture padded to powers of two with opaque white, alpha from
 // brightness, full mip chain; scale shrunk to the picture's part.
 Texture* loadTexture(const char* path, Color4 scale, int flags);
-int clampByte(int v);
-float clampUnit(float v);

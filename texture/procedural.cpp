@@ -3,19 +3,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/shell.h"
-#include "app/window.h"
-#include "render/gl.h"
-
-uint32_t rand15State = 1;
-uint64_t rand15Draws = 0;
-
-int rand15()
-{
-    rand15State = rand15State * 214013u + 2531011u;
-    rand15Draws++;
-    return (int)((rand15State >> 16) & 0x7FFF);
-}
+#include "core/errors.h"
+#include "core/frame.h"
+#include "core/random.h"
+#include "render/caps.h"
+#include "platform/gl.h"
 
 static uint8_t* allocPixels(int width, int height)
 {
@@ -84,12 +76,12 @@ Texture* makeSolidTexture(int width, int height, int r, int g, int b, int a, Col
     return t;
 }
 
-// The frame copies fill only the 640 x 480 corner; the scale maps 0..1 onto it.
+// The frame copies fill only the frame-sized corner; the scale maps 0..1 onto it.
 Texture* makeScreenTexture()
 {
     Color4 scale = {};
-    scale.x = (float)(640.0 / texwidth);
-    scale.y = (float)(480.0 / texheight);
+    scale.x = (float)((double)FRAME_WIDTH / texwidth);
+    scale.y = (float)((double)FRAME_HEIGHT / texheight);
     scale.z = 1.0f;
     return makeSolidTexture(texwidth, texheight, 0, 0, 0, 0, scale, DF_CLAMP);
 }
@@ -106,8 +98,8 @@ TextureSet* makeNoiseSet(int count)
     for (size_t i = 0; i < bytes; i++)
         pixels[i] = (uint8_t)rand15();
     Color4 scale = {};
-    scale.x = (float)(640.0 / texwidth);
-    scale.y = (float)(480.0 / texheight);
+    scale.x = (float)((double)FRAME_WIDTH / texwidth);
+    scale.y = (float)((double)FRAME_HEIGHT / texheight);
     scale.z = 1.0f;
     int w = texwidth, h = texheight;
     for (int i = 0; i < count; i++) {

@@ -4,8 +4,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/window.h"
-#include "render/gl.h"
+#include "app/display.h"
+#include "core/frame.h"
+#include "platform/window.h"
+#include "render/caps.h"
+#include "texture/assets.h"
+#include "platform/gl.h"
 
 bool ensureHeadlessGl(std::string& err)
 {

@@ -1,12 +1,13 @@
 // Bigger screens: the show is drawn into an offscreen 640x480 frame and
 // scaled to the window (kept 4:3 with black bars) at every swap, so every
 // read of the frame sees exactly the pixels of a 640x480 window.
-#include "app/scaled.h"
+#include "platform/scaled.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "render/gl.h"
+#include "core/frame.h"
+#include "platform/gl.h"
 
 static GLuint frameBuffer = 0;
 static GLuint colorBuffer = 0;
@@ -33,9 +34,9 @@ bool createScaledFrame(int windowWidth, int windowHeight, char* err, int errSize
     glGenRenderbuffers(1, &colorBuffer);
     glGenRenderbuffers(1, &depthBuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, colorBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, 640, 480);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, FRAME_WIDTH, FRAME_HEIGHT);
     glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, 640, 480);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, FRAME_WIDTH, FRAME_HEIGHT);
     glBindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
@@ -76,7 +77,7 @@ void presentScaledFrame()
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer);
-    glBlitFramebuffer(0, 0, 640, 480, x, y, x + w, y + h, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    glBlitFramebuffer(0, 0, FRAME_WIDTH, FRAME_HEIGHT, x, y, x + w, y + h, GL_COLOR_BUFFER_BIT, GL_LINEAR);
     if (scissor)
         glEnable(GL_SCISSOR_TEST);
 }

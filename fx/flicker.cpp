@@ -1,10 +1,10 @@
-#include "scenes/flicker.h"
+#include "fx/flicker.h"
 
 #include <cmath>
 
 #include "music/spectrum.h"
 #include "render/camera.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/texbind.h"
 #include "texture/assets.h"
 #include "texture/procedural.h"

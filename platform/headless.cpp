@@ -2,11 +2,11 @@
 // and video rendering, with no display server.
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
-#include <SDL.h>
 #include <cstdio>
 
-#include "app/window.h"
-#include "render/gl.h"
+#include "core/frame.h"
+#include "platform/window.h"
+#include "platform/gl.h"
 
 static EGLDisplay eglDisplay = EGL_NO_DISPLAY;
 static EGLContext eglContext = EGL_NO_CONTEXT;
@@ -82,7 +82,7 @@ bool createHeadlessContext(char* err, int errSize)
         std::snprintf(err, errSize, "EGL: no pbuffer config with 8-bit RGB and a 24-bit depth buffer");
         return false;
     }
-    const EGLint size[] = {EGL_WIDTH, 640, EGL_HEIGHT, 480, EGL_NONE};
+    const EGLint size[] = {EGL_WIDTH, FRAME_WIDTH, EGL_HEIGHT, FRAME_HEIGHT, EGL_NONE};
     eglSurface = eglCreatePbufferSurface(eglDisplay, config, size);
     eglContext = eglCreateContext(eglDisplay, config, EGL_NO_CONTEXT, nullptr);
     if (eglSurface == EGL_NO_SURFACE || eglContext == EGL_NO_CONTEXT ||

@@ -1,0 +1,20 @@
+// The frame loop: one waiting event per pass, a frame only when none waits,
+// until something asks to quit.
+#pragma once
+
+struct Event;
+
+// Where the loop gets its events, who handles them (windowProc in the
+// show) and how it draws; tests pass their own.
+struct FrameLoopIo {
+    bool (*pollEvent)(Event& event);
+    void (*handleEvent)(const Event& event);
+    void (*drawFrame)();
+};
+
+// The quit event adds to quitRequested and still goes to the handler; no
+// frame is drawn after it.
+void runFrameLoop(const FrameLoopIo& io);
+// One frame of the show: the timeline, the status overlay when on, the
+// swap and the GL error check.
+void drawShowFrame();

@@ -1,0 +1,5 @@
+#include "core/runstate.h"
+
+std::atomic<int> quitRequested{0};
+int musicStarted = 0;
+int overlayEnabled = 0;

@@ -1,0 +1,55 @@
+#include "platform/events.h"
+
+#include <SDL.h>
+#include <cstring>
+
+static KeyCode keyCodeOf(SDL_Keycode sym)
+{
+    switch (sym) {
+    case SDLK_ESCAPE: return KEY_ESCAPE;
+    case SDLK_SPACE: return KEY_SPACE;
+    case SDLK_PAGEUP: return KEY_PAGE_UP;
+    case SDLK_PAGEDOWN: return KEY_PAGE_DOWN;
+    case SDLK_HOME: return KEY_HOME;
+    case SDLK_LEFT: return KEY_LEFT;
+    case SDLK_RIGHT: return KEY_RIGHT;
+    case SDLK_KP_6: return KEY_KP_6;
+    case SDLK_KP_9: return KEY_KP_9;
+    case SDLK_F4: return KEY_F4;
+    case SDLK_F5: return KEY_F5;
+    default: return KEY_OTHER;
+    }
+}
+
+static int modsOf(Uint16 mod)
+{
+    return ((mod & KMOD_SHIFT) ? KEYMOD_SHIFT : 0) | ((mod & KMOD_CTRL) ? KEYMOD_CTRL : 0) |
+           ((mod & KMOD_ALT) ? KEYMOD_ALT : 0);
+}
+
+bool pollEvent(Event& event)
+{
+    SDL_Event e;
+    if (!SDL_PollEvent(&e))
+        return false;
+    event = Event{};
+    switch (e.type) {
+    case SDL_QUIT:
+        event.type = EVENT_QUIT;
+        break;
+    case SDL_KEYDOWN:
+        event.type = EVENT_KEY_DOWN;
+        event.key = keyCodeOf(e.key.keysym.sym);
+        event.mods = modsOf(e.key.keysym.mod);
+        event.repeat = e.key.repeat != 0;
+        break;
+    case SDL_TEXTINPUT:
+        event.type = EVENT_TEXT;
+        std::strncpy(event.text, e.text.text, sizeof event.text - 1);
+        break;
+    default:
+        event.type = EVENT_NONE;
+        break;
+    }
+    return true;
+}

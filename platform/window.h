@@ -1,0 +1,33 @@
+// The window or headless surface and its GL context: opening, the buffer
+// swap, the scaled presentation and teardown. Nothing above this layer
+// knows which library provides them.
+#pragma once
+
+enum class DisplayKind { None, Window, Headless };
+extern DisplayKind displayKind;
+extern int formatStencilBits;  // stencil bits of the pixel format we got
+
+// Starts the video system; false (reason in platformError()) when there is none.
+bool startVideo();
+// The last reason the platform gave for a failure ("" when it gave none).
+const char* platformError();
+
+// A window of exactly width x height: a real display-mode switch when
+// fullscreen. Steps the depth request down from depthBits to 24 and 16.
+bool createGlWindow(bool fullscreen, int width, int height, int colorBits, int depthBits,
+                    const char* title, int x, int y, bool vsync);
+// A window scale times the frame size, or the whole desktop without a mode
+// switch; the frame is drawn offscreen and scaled at every swap. On
+// failure err says why.
+enum ScaledWindowResult { SCALED_OK, SCALED_NO_WINDOW, SCALED_NO_FRAME };
+ScaledWindowResult createScaledWindow(int scale, bool fullscreenDesktop, bool vsync, char* err, int errSize);
+void destroyGlWindow();
+// The EGL pbuffer context for tests, stills and video: false with a reason in err.
+bool createHeadlessContext(char* err, int errSize);
+
+void swapFrame();
+// Selects the buffer the finished frame is read from: the back buffer, or
+// the offscreen frame when the picture is scaled to a bigger window.
+void selectFrameReadBuffer();
+void sleepMillis(int ms);
+void platformQuit();  // releases whatever the platform library still holds
