@@ -1,4 +1,6 @@
 // Entry point: start-up in a fixed order, the frame loop, shutdown.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -68,6 +70,35 @@ static int runShow(const Options& options)
     return 0;
 }
 
+// A --data that names no folder would otherwise surface as a missing
+// picture inside it.
+static int checkDataFolder(const Options& options)
+{
+    if (!options.dataGiven)
+        return 0;
+    struct stat info;
+    if (stat(options.dataDir.c_str(), &info) != 0) {
+        std::fprintf(stderr, "zant: --data %s: no such folder\n", options.dataDir.c_str());
+        return 1;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        std::fprintf(stderr, "zant: --data %s: not a folder (give the folder that holds tunemix.mp3 and the pictures)\n",
+                     options.dataDir.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+// Times past the song's end are refused before anything starts.
+static int checkTimesAgainstSong(const Options& options)
+{
+    int length = probeSongMillis(dataPath("tunemix.mp3").c_str());
+    if (length < 0)
+        return 0;
+    songBpm = songBpmConstant;
+    return checkSongTimes(options, patternsForMillis(length));
+}
+
 int main(int argc, char** argv)
 {
     Options options;
@@ -76,6 +107,11 @@ int main(int argc, char** argv)
         return status;
     installFatalErrorDisplay();
     dataDir = options.dataDir;
+    status = checkDataFolder(options);
+    if (status == 0)
+        status = checkTimesAgainstSong(options);
+    if (status != 0)
+        return status;
     int result;
     if (!options.renderOut.empty())
         result = runVideo(options);

@@ -1,6 +1,7 @@
 #include "app/options.h"
 
 #include <CLI/CLI.hpp>
+#include <cmath>
 #include <cstdio>
 
 static void addDisplayOptions(CLI::App& app, Options& o, bool& windowed, bool& fullscreen)
@@ -20,10 +21,9 @@ static void addSoundOptions(CLI::App& app, Options& o)
     app.add_option("--audio-offset", o.audioOffsetMs,
                    "Milliseconds the picture runs behind the sound (for laggy outputs)");
     app.add_option("--data", o.dataDir, "Folder with tunemix.mp3 and the pictures")->capture_default_str();
-    app.add_option("--start", o.startPattern, "Start the show at pattern P")->check(CLI::NonNegativeNumber);
+    app.add_option("--start", o.startPattern, "Start the show at pattern P");
     app.add_option("--freeze", o.freezePattern,
-                   "Hold the show at pattern P, silent, to study one moment (keys still seek)")
-        ->check(CLI::NonNegativeNumber);
+                   "Hold the show at pattern P, silent, to study one moment (keys still seek)");
 }
 
 static void addHeadlessOptions(CLI::App& app, Options& o)
@@ -64,5 +64,32 @@ int parseOptions(int argc, char** argv, Options& options)
         std::fprintf(stderr, "zant: every --still T needs its own --out FILE.png\n");
         return 2;
     }
-    return -1;
+    options.dataGiven = app.count("--data") > 0;
+    options.freezeGiven = app.count("--freeze") > 0;
+    options.toGiven = app.count("--to") > 0;
+    return checkSongTimes(options, INFINITY) == 0 ? -1 : 2;
+}
+
+// NaN fails both comparisons, so it is refused with the rest.
+static bool timeOutside(const char* name, double t, double songEnd)
+{
+    if (t >= 0.0 && t <= songEnd)
+        return false;
+    if (std::isinf(songEnd))
+        std::fprintf(stderr, "zant: %s %g: not a song time; give patterns from 0 to the end of the song\n", name, t);
+    else
+        std::fprintf(stderr, "zant: %s %g: song times run from 0 to %.3f patterns, the end of the song\n", name, t,
+                     songEnd);
+    return true;
+}
+
+int checkSongTimes(const Options& o, double songEnd)
+{
+    bool bad = timeOutside("--start", o.startPattern, songEnd);
+    bad = (o.freezeGiven && timeOutside("--freeze", o.freezePattern, songEnd)) || bad;
+    bad = timeOutside("--from", o.fromPattern, songEnd) || bad;
+    bad = (o.toGiven && timeOutside("--to", o.toPattern, songEnd)) || bad;
+    for (double t : o.stills)
+        bad = timeOutside("--still", t, songEnd) || bad;
+    return bad ? 2 : 0;
 }

@@ -10,6 +10,9 @@ struct Options {
     bool nosound = false;
     int audioOffsetMs = 0;
     std::string dataDir = "data";
+    bool dataGiven = false;          // --data named the folder
+    bool freezeGiven = false;
+    bool toGiven = false;
     double startPattern = 0.0;       // seek here once the music starts
     double freezePattern = -1.0;     // >= 0: hold the clock at this pattern
     std::vector<double> stills;      // song times in patterns
@@ -25,3 +28,6 @@ struct Options {
 // Parses argv. Returns -1 to go on, or the exit status to leave with
 // (0 after --help/--version, 2 after a usage error).
 int parseOptions(int argc, char** argv, Options& options);
+// Every song time given must lie between 0 and the song's end (patterns).
+// Returns 0, or 2 after saying which option is out of range.
+int checkSongTimes(const Options& options, double songEnd);

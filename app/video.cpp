@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/framename.h"
 #include "app/headless.h"
 #include "app/options.h"
 #include "core/datapath.h"
@@ -33,6 +34,7 @@ static void onInterrupt(int)
 struct VideoJob {
     std::string out;
     bool pngSequence = false;
+    FramePattern pattern;
     double fps = 60.0;
     int fromMs = 0;
     int toMs = 0;
@@ -97,6 +99,11 @@ static int checkRequest(const Options& o, VideoJob& job)
     if (o.fromPattern < 0.0 || (o.toPattern >= 0.0 && o.toPattern <= o.fromPattern)) {
         std::fprintf(stderr, "zant: --from must be at least 0 and before --to (got %g to %g)\n", o.fromPattern,
                      o.toPattern);
+        return 2;
+    }
+    std::string why;
+    if (job.pngSequence && !parseFramePattern(job.out, job.pattern, why)) {
+        std::fprintf(stderr, "zant: --render %s: %s\n", job.out.c_str(), why.c_str());
         return 2;
     }
     if (!job.pngSequence && !endsWith(job.out, ".mp4") && !endsWith(job.out, ".mkv")) {
@@ -217,9 +224,9 @@ static bool emitFrame(VideoJob& job, long k, const std::vector<uint8_t>& rgb)
 {
     if (!job.pngSequence)
         return writeAll(job.pipeFd, rgb.data(), rgb.size());
-    char name[4096], err[4200];
-    std::snprintf(name, sizeof name, job.out.c_str(), (int)k);
-    if (!writePng(name, rgb.data(), FRAME_WIDTH, FRAME_HEIGHT, err, sizeof err)) {
+    char err[4200];
+    std::string name = frameName(job.pattern, k);
+    if (!writePng(name.c_str(), rgb.data(), FRAME_WIDTH, FRAME_HEIGHT, err, sizeof err)) {
         std::fprintf(stderr, "\nzant: %s\n", err);
         return false;
     }

@@ -11,5 +11,8 @@ extern int screenheight;  // 480
 extern int texwidth;      // 1024
 extern int texheight;     // 512
 
-// The smallest power of two at or above n, for n from 2 to 65536.
+// The smallest power of two at or above n, for n from 2 to 65536, and 0
+// (no texture size) for anything else, 1 included: the frame sides and
+// decoded picture sides it is given are always 2 to 65536, and a caller
+// that could see other sizes refuses a 0 result.
 int nextPowerOfTwo(int n);

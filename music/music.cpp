@@ -2,11 +2,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "core/errors.h"
 #include "core/runstate.h"
 #include "core/clamp.h"
 #include "core/songtime.h"
+#include "music/mp3decode.h"
 #include "music/soundlayer.h"
 #include "music/spectrum.h"
 
@@ -115,6 +117,26 @@ void setSongMillis(int ms)
 int songLengthMillis()
 {
     return soundStreamGetLengthMs(musicStream);
+}
+
+int probeSongMillis(const char* path)
+{
+    FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return -1;
+    std::vector<unsigned char> bytes;
+    unsigned char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    std::fclose(file);
+    Mp3OpenResult result;
+    Mp3Decoder* decoder = bytes.empty() ? nullptr : mp3Open(bytes.data(), bytes.size(), &result);
+    if (!decoder)
+        return -1;
+    Mp3Info info = mp3Info(decoder);
+    mp3Close(decoder);
+    return (int)(info.lengthSamples * 1000 / info.rate);
 }
 
 void stopMusic()

@@ -18,6 +18,9 @@ void startMusicOffline(const char* path, float bpm);
 void setSongMillis(int ms);
 // Length of the decoded song in milliseconds (after startMusic*).
 int songLengthMillis();
+// Length of the song in a file without starting anything; -1 when it can't
+// be read or decoded (start-up then says why).
+int probeSongMillis(const char* path);
 
 double songTime();
 int songMillis();

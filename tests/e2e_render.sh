@@ -49,7 +49,7 @@ expect_fail() {  # name, status, message, args...
 expect_fail "missing folder" 1 "does not exist" "$ZANT" --render "$work/nope/x.mp4"
 expect_fail "unwritable folder" 1 "not writable" "$ZANT" --render /proc/x.mp4
 expect_fail "from after to" 2 "before --to" "$ZANT" --render "$work/x.mp4" --from 8 --to 7
-expect_fail "range outside the song" 2 "inside it" "$ZANT" --render "$work/x.mp4" --from 500
+expect_fail "range outside the song" 2 "--from 500: song times run from 0 to" "$ZANT" --render "$work/x.mp4" --from 500
 expect_fail "fps not positive" 2 "positive" "$ZANT" --render "$work/x.mp4" --fps 0
 expect_fail "unknown container" 2 ".mp4 or .mkv" "$ZANT" --render "$work/x.avi"
 expect_fail "ffmpeg missing" 1 "ffmpeg" env PATH=/nonexistent "$ZANT" --render "$work/x.mp4"

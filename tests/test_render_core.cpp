@@ -45,6 +45,7 @@ std::array<GLint, 4> viewport()
     return v;
 }
 
+// 0 means "no texture size": sides below 2 or above 65536 never reach a texture.
 TEST(Window, NextPowerOfTwoTable)
 {
     const int cases[][2] = {{-5, 0}, {0, 0}, {1, 0}, {2, 2}, {3, 4}, {480, 512}, {640, 1024},

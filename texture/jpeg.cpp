@@ -71,6 +71,8 @@ Texture* loadTexture(const char* path, Color4 scale, int flags)
     int w = 0, h = 0;
     uint8_t* rgb = loadJpeg(path, w, h);
     int pw = nextPowerOfTwo(w), ph = nextPowerOfTwo(h);
+    if (pw == 0 || ph == 0)  // the decoder refuses such sides; never pad to nothing
+        failLoad("%s: a picture side is outside 2 to 65536 pixels%s", path, "");
     uint8_t* rgba = padPicture(rgb, w, h, pw, ph);
     if (!rgba)
         failLoad("%s: not enough memory for its texture%s", path, "");
