@@ -9,6 +9,7 @@
 #include "app/options.h"
 #include "app/shell.h"
 #include "app/window.h"
+#include "core/datadirs.h"
 #include "devtools/text.h"
 #include "music/music.h"
 #include "render/gl.h"
@@ -99,7 +100,12 @@ int main(int argc, char** argv)
     int status = parseOptions(argc, argv, options);
     if (status >= 0)
         return status;
-    dataDir = options.dataDir;
+    std::string noData;
+    dataDir = chooseDataFolder(options.dataDir, noData);
+    if (dataDir.empty()) {
+        dialogsAllowed = options.stills.empty() && options.renderOut.empty();
+        fatalError(noData.c_str());
+    }
     int result;
     if (!options.renderOut.empty())
         result = runVideo(options);

@@ -9,7 +9,7 @@ struct Options {
     bool vsync = true;
     bool nosound = false;
     int audioOffsetMs = 0;
-    std::string dataDir = "data";
+    std::string dataDir;  // empty: searched for (core/datadirs.h)
     double startPattern = 0.0;       // seek here once the music starts
     double freezePattern = -1.0;     // >= 0: hold the clock at this pattern
     std::vector<double> stills;      // song times in patterns
