@@ -18,7 +18,7 @@ PACKAGES=(
   libgtest-dev googletest
   xvfb xauth xdotool x11-utils
   ffmpeg
-  scdoc desktop-file-utils appstream
+  scdoc man-db desktop-file-utils appstream
   dpkg-dev file lintian
 )
 
