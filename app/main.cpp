@@ -10,7 +10,9 @@
 #include "app/headless.h"
 #include "app/keys.h"
 #include "app/options.h"
+#include "core/datadirs.h"
 #include "core/datapath.h"
+#include "core/errors.h"
 #include "core/runstate.h"
 #include "core/songtime.h"
 #include "mesh/meshes.h"
@@ -106,10 +108,16 @@ int main(int argc, char** argv)
     if (status >= 0)
         return status;
     installFatalErrorDisplay();
-    dataDir = options.dataDir;
     status = checkDataFolder(options);
-    if (status == 0)
-        status = checkTimesAgainstSong(options);
+    if (status != 0)
+        return status;
+    std::string noData;
+    dataDir = chooseDataFolder(options.dataDir, noData);
+    if (dataDir.empty()) {
+        dialogsAllowed = options.stills.empty() && options.renderOut.empty();
+        fatalError(noData.c_str());
+    }
+    status = checkTimesAgainstSong(options);
     if (status != 0)
         return status;
     int result;

@@ -1,4 +1,5 @@
 #include "app/options.h"
+#include "core/datadirs.h"
 
 #include <CLI/CLI.hpp>
 #include <cmath>
@@ -20,7 +21,7 @@ static void addSoundOptions(CLI::App& app, Options& o)
     app.add_flag("--nosound", o.nosound, "Open no audio device; the song plays silently on the clock");
     app.add_option("--audio-offset", o.audioOffsetMs,
                    "Milliseconds the picture runs behind the sound (for laggy outputs)");
-    app.add_option("--data", o.dataDir, "Folder with tunemix.mp3 and the pictures")->capture_default_str();
+    app.add_option("--data", o.dataDir, "Folder with tunemix.mp3 and the pictures (default: searched, see below)");
     app.add_option("--start", o.startPattern, "Start the show at pattern P");
     app.add_option("--freeze", o.freezePattern,
                    "Hold the show at pattern P, silent, to study one moment (keys still seek)");
@@ -42,6 +43,7 @@ int parseOptions(int argc, char** argv, Options& options)
 {
     CLI::App app{"ZANT: a real-time audiovisual show", "zant"};
     app.set_version_flag("--version", std::string("zant ") + ZANT_VERSION);
+    app.footer([]() { return dataFolderSummary(); });
     bool windowed = false, fullscreen = false;
     addDisplayOptions(app, options, windowed, fullscreen);
     addSoundOptions(app, options);

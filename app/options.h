@@ -1,5 +1,5 @@
 // Command-line options. With none the program behaves exactly as the show
-// always did: it asks "Fullscreen?" and plays from ./data.
+// always did: it asks "Fullscreen?" and plays from the data folder (./data first).
 #pragma once
 #include <string>
 #include <vector>
@@ -9,7 +9,7 @@ struct Options {
     bool vsync = true;
     bool nosound = false;
     int audioOffsetMs = 0;
-    std::string dataDir = "data";
+    std::string dataDir;             // empty: searched for (core/datadirs.h)
     bool dataGiven = false;          // --data named the folder
     bool freezeGiven = false;
     bool toGiven = false;

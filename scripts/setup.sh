@@ -18,6 +18,8 @@ PACKAGES=(
   libgtest-dev googletest
   xvfb xauth xdotool x11-utils
   ffmpeg
+  scdoc man-db desktop-file-utils appstream
+  dpkg-dev file lintian
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // The default-picture generator: same bytes on every run, existing files
 // kept unless forced, bad command lines refused, and each picture a colour
-// JPEG of its size whose content fits the way the show uses it.
+// JPEG of its size whose content fits the way the show uses it; likewise
+// the icon it paints.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <jpeglib.h>  // after cstdio: it uses FILE and size_t
+#include <png.h>
 #include <string>
 #include <vector>
 
@@ -397,5 +399,109 @@ TEST(PicturegenLooks, PlanetBackdropHasDetail)
     var /= (450 / 3) * (800 / 3);
     EXPECT_GT(mean, 40);
     EXPECT_GT(std::sqrt(var), 30);
+    fs::remove_all(dir);
+}
+
+namespace {
+
+struct Icon {
+    int size = 0;
+    bool storedWithAlpha = false;
+    std::vector<uint8_t> rgba;
+    const uint8_t* at(int x, int y) const { return &rgba[(static_cast<size_t>(y) * size + x) * 4]; }
+    int sum(int x, int y) const { return at(x, y)[0] + at(x, y)[1] + at(x, y)[2]; }
+};
+
+Icon loadIcon(const std::string& path)
+{
+    Icon icon;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) {
+        ADD_FAILURE() << path << ": " << image.message;
+        return icon;
+    }
+    EXPECT_EQ(image.width, image.height) << path;
+    icon.storedWithAlpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+    image.format = PNG_FORMAT_RGBA;
+    icon.rgba.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, icon.rgba.data(), 0, nullptr)) {
+        ADD_FAILURE() << path << ": " << image.message;
+        icon.rgba.clear();
+        return icon;
+    }
+    icon.size = static_cast<int>(image.width);
+    return icon;
+}
+
+}  // namespace
+
+// The sizes installed (48, 256) and the smallest allowed: a rounded tile on
+// a transparent ground with the bright, cold letter across its middle.
+TEST(PicturegenIcon, IsAnRgbaTileWithABrightLetter)
+{
+    std::string dir = testFolder();
+    for (int size : {16, 48, 256}) {
+        std::string path = dir + "/icon" + std::to_string(size) + ".png";
+        RunResult r = runTool("--icon " + std::to_string(size) + " '" + path + "'");
+        ASSERT_EQ(r.status, 0) << r.output;
+        Icon icon = loadIcon(path);
+        ASSERT_EQ(icon.size, size);
+        EXPECT_TRUE(icon.storedWithAlpha) << size;
+        int last = size - 1, mid = size / 2;
+        for (auto [x, y] : {std::pair{0, 0}, {last, 0}, {0, last}, {last, last}})
+            EXPECT_EQ(icon.at(x, y)[3], 0) << size << ": corner " << x << "," << y;
+        EXPECT_EQ(icon.at(mid, mid)[3], 255) << size;
+        // The middle lies on the letter's diagonal: bright and blue-white.
+        EXPECT_GT(icon.sum(mid, mid), 450) << size;
+        EXPECT_GT(icon.at(mid, mid)[2], icon.at(mid, mid)[0]) << size;
+        // Above the letter, inside the tile: opaque and dark steel.
+        int above = size * 40 / 256;
+        EXPECT_EQ(icon.at(mid, above)[3], 255) << size;
+        EXPECT_LT(icon.sum(mid, above), 250) << size;
+    }
+    fs::remove_all(dir);
+}
+
+TEST(PicturegenIcon, SameBytesEveryRunAndExistingFilesKept)
+{
+    std::string dir = testFolder();
+    ASSERT_EQ(runTool("--icon 256 '" + dir + "/a.png'").status, 0);
+    ASSERT_EQ(runTool("--icon 256 '" + dir + "/b.png'").status, 0);
+    EXPECT_TRUE(readBytes(dir + "/a.png") == readBytes(dir + "/b.png"));
+
+    {
+        std::ofstream mine(dir + "/mine.png");
+        mine << "mine";
+    }
+    RunResult r = runTool("--icon 48 '" + dir + "/mine.png'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("already exists"), std::string::npos) << r.output;
+    EXPECT_EQ(readBytes(dir + "/mine.png"), "mine");
+    r = runTool("--force --icon 48 '" + dir + "/mine.png'");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(loadIcon(dir + "/mine.png").size, 48);
+
+    // Nothing but the three icons: no temporary files left behind.
+    int files = 0;
+    for (const auto& e : fs::directory_iterator(dir)) files += e.is_regular_file();
+    EXPECT_EQ(files, 3);
+    fs::remove_all(dir);
+}
+
+TEST(PicturegenIcon, RefusesBadRequests)
+{
+    std::string dir = testFolder();
+    for (const char* args : {"--icon 8", "--icon 2048", "--icon big", "--icon 48x48", "--icon"}) {
+        RunResult r = runTool(std::string(args) + (std::string(args) == "--icon" ? "" : " '" + dir + "/x.png'"));
+        EXPECT_EQ(r.status, 2) << args << ": " << r.output;
+        EXPECT_NE(r.output.find("usage:"), std::string::npos) << args << ": " << r.output;
+    }
+    RunResult r = runTool("--icon 48");
+    EXPECT_EQ(r.status, 2);
+    r = runTool("--icon 48 '" + dir + "/x.png' '" + dir + "/y.png'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find("exactly one OUT.png"), std::string::npos) << r.output;
+    EXPECT_TRUE(fs::is_empty(dir)) << "nothing is written on a bad command line";
     fs::remove_all(dir);
 }

@@ -6,8 +6,7 @@
 #include "canvas.h"
 #include "jpegfile.h"
 #include "lettering.h"
-
-#include <png.h>
+#include "pngfile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -113,19 +112,15 @@ void label(Canvas& sheet, const std::string& text, int cx, int baseline) {
 }
 
 bool writePng(const std::string& path, const Canvas& canvas) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(canvas.width);
-  image.height = static_cast<png_uint_32>(canvas.height);
-  image.format = PNG_FORMAT_RGB;
   std::vector<std::uint8_t> bytes(canvas.pixels.size() * 3);
   for (size_t i = 0; i < canvas.pixels.size(); ++i) {
     bytes[i * 3 + 0] = static_cast<std::uint8_t>(std::lround(clamp01(canvas.pixels[i].r) * 255));
     bytes[i * 3 + 1] = static_cast<std::uint8_t>(std::lround(clamp01(canvas.pixels[i].g) * 255));
     bytes[i * 3 + 2] = static_cast<std::uint8_t>(std::lround(clamp01(canvas.pixels[i].b) * 255));
   }
-  if (!png_image_write_to_file(&image, path.c_str(), 0, bytes.data(), 0, nullptr)) {
-    std::fprintf(stderr, "contactsheet: cannot write %s: %s\n", path.c_str(), image.message);
+  std::string error;
+  if (!writePngFile(path, canvas.width, canvas.height, 3, bytes, true, error)) {
+    std::fprintf(stderr, "contactsheet: cannot write %s: %s\n", path.c_str(), error.c_str());
     return false;
   }
   return true;

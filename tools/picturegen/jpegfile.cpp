@@ -72,6 +72,8 @@ bool compressTo(std::FILE* file, int width, int height, const std::uint8_t* rgb,
   return true;
 }
 
+}  // namespace
+
 std::string temporaryPath(const std::string& path) {
   size_t slash = path.find_last_of('/');
   std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
@@ -94,8 +96,6 @@ bool moveIntoPlace(const std::string& from, const std::string& to, bool replace,
   error = errno == EEXIST ? "already exists" : std::strerror(errno);
   return false;
 }
-
-}  // namespace
 
 bool writeJpegFile(const std::string& path, int width, int height,
                    const std::vector<std::uint8_t>& rgb, int quality,

@@ -1,10 +1,14 @@
-// picturegen: paints the show's ten default pictures into a folder.
-// Usage: picturegen [--force] OUTDIR [NAME...]; existing files are kept
-// unless --force is given.
+// picturegen: paints the show's ten default pictures into a folder, or the
+// program's icon. Usage: picturegen [--force] OUTDIR [NAME...] or
+// picturegen [--force] --icon SIZE OUT.png; existing files are kept unless
+// --force is given.
+#include "icon.h"
 #include "jpegfile.h"
 #include "pictures.h"
+#include "pngfile.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -18,6 +22,8 @@ const int jpegQuality = 90;
 struct Request {
   bool force = false;
   bool help = false;
+  int iconSize = 0;  // > 0: paint the icon into iconOut instead of pictures
+  std::string iconOut;
   std::string outDir;
   std::vector<const PictureEntry*> pictures;
 };
@@ -25,9 +31,11 @@ struct Request {
 void printUsage(std::FILE* to) {
   std::fprintf(to,
                "usage: picturegen [--force] OUTDIR [NAME...]\n"
-               "Writes the named pictures (default: all) as OUTDIR/NAME.jpg.\n"
+               "       picturegen [--force] --icon SIZE OUT.png\n"
+               "Writes the named pictures (default: all) as OUTDIR/NAME.jpg,\n"
+               "or the program's icon as a SIZE x SIZE PNG (%d to %d).\n"
                "Existing files are never replaced unless --force is given.\n"
-               "Names:");
+               "Names:", iconMinSize, iconMaxSize);
   for (const PictureEntry& e : pictureTable) std::fprintf(to, " %s", e.name);
   std::fprintf(to, "\n");
 }
@@ -46,6 +54,18 @@ void addOnce(std::vector<const PictureEntry*>& list, const PictureEntry* e) {
   list.push_back(e);
 }
 
+bool parseIconSize(const char* text, int& size) {
+  char* end = nullptr;
+  long v = std::strtol(text, &end, 10);
+  if (end == text || *end || v < iconMinSize || v > iconMaxSize) {
+    std::fprintf(stderr, "picturegen: --icon wants a size from %d to %d, not '%s'\n", iconMinSize,
+                 iconMaxSize, text);
+    return false;
+  }
+  size = static_cast<int>(v);
+  return true;
+}
+
 // Returns false (after a message) on a bad command line.
 bool parseArgs(int argc, char** argv, Request& req) {
   std::vector<std::string> positional;
@@ -53,12 +73,23 @@ bool parseArgs(int argc, char** argv, Request& req) {
     std::string a = argv[i];
     if (a == "--force") req.force = true;
     else if (a == "--help" || a == "-h") req.help = true;
+    else if (a == "--icon") {
+      if (i + 1 >= argc || !parseIconSize(argv[++i], req.iconSize)) return false;
+    }
     else if (a.size() > 1 && a[0] == '-') {
       std::fprintf(stderr, "picturegen: unknown option '%s'\n", a.c_str());
       return false;
     } else positional.push_back(a);
   }
   if (req.help) return true;
+  if (req.iconSize > 0) {
+    if (positional.size() != 1) {
+      std::fprintf(stderr, "picturegen: --icon SIZE takes exactly one OUT.png\n");
+      return false;
+    }
+    req.iconOut = positional[0];
+    return true;
+  }
   if (positional.empty()) {
     std::fprintf(stderr, "picturegen: missing OUTDIR\n");
     return false;
@@ -117,6 +148,18 @@ bool paintAndWrite(const Request& req, const PictureEntry* e) {
   return true;
 }
 
+int writeIcon(const Request& req) {
+  std::string error;
+  if (!writePngFile(req.iconOut, req.iconSize, req.iconSize, 4, paintIcon(req.iconSize), req.force,
+                    error)) {
+    std::fprintf(stderr, "picturegen: %s: %s%s\n", req.iconOut.c_str(), error.c_str(),
+                 error == "already exists" ? "; not replacing it (use --force)" : "");
+    return 1;
+  }
+  std::printf("picturegen: wrote %s (%dx%d icon)\n", req.iconOut.c_str(), req.iconSize, req.iconSize);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -129,6 +172,7 @@ int main(int argc, char** argv) {
     printUsage(stdout);
     return 0;
   }
+  if (req.iconSize > 0) return writeIcon(req);
   if (!checkTargets(req)) return 1;
   for (const PictureEntry* e : req.pictures)
     if (!paintAndWrite(req, e)) return 1;
