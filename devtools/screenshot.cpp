@@ -49,7 +49,8 @@ static bool writeBmp(const char* name, const uint8_t* bgr, int width, int height
 {
     FILE* file = std::fopen(name, "wb");
     if (!file) {
-        std::fprintf(stderr, "zant: warning: cannot create %s (%s); no picture saved\n", name,
+        std::fprintf(stderr, "zant: warning: cannot create %s (%s); no picture saved. "
+                             "Run zant from a folder you can write to.\n", name,
                      std::strerror(errno));
         return false;
     }

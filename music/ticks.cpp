@@ -22,7 +22,8 @@ void writeTickFile()
 {
     FILE* file = std::fopen("ticks.inc", "w");
     if (!file) {
-        std::fprintf(stderr, "zant: warning: cannot create ticks.inc (%s); the ticks were not saved\n",
+        std::fprintf(stderr, "zant: warning: cannot create ticks.inc (%s); the ticks were not saved. "
+                             "Run zant from a folder you can write to.\n",
                      std::strerror(errno));
         return;
     }
