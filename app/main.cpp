@@ -8,6 +8,7 @@
 #include "app/headless.h"
 #include "app/keys.h"
 #include "app/options.h"
+#include "app/reload.h"
 #include "core/datapath.h"
 #include "core/runstate.h"
 #include "core/songtime.h"
@@ -38,8 +39,12 @@ static void startSoundtrack(const Options& options)
     }
     setSoundOptions(options.nosound, options.audioOffsetMs);
     startMusic(path.c_str(), songBpmConstant);
+    if (options.loop)
+        setSongLoop(true, options.loopStart, options.loopEnd);
     if (options.startPattern > 0.0)
         seekSong((float)options.startPattern);
+    else if (options.loop)
+        seekSong((float)options.loopStart);
 }
 
 static int runShow(const Options& options)
@@ -62,7 +67,10 @@ static int runShow(const Options& options)
     sleepMillis(2000);
     musicStarted += 1;
     startSoundtrack(options);
+    if (options.watch)
+        startDataWatch();
     runFrameLoop(FrameLoopIo{pollEvent, windowProc, drawShowFrame});
+    stopDataWatch();
     stopMusic();
     destroyGlWindow();
     return 0;
@@ -76,6 +84,11 @@ int main(int argc, char** argv)
         return status;
     installFatalErrorDisplay();
     dataDir = options.dataDir;
+    if (options.loop && options.renderOut.empty() && options.stills.empty()) {
+        songBpm = songBpmConstant;
+        if (!loopFitsSong(options, probeSongMillis(dataPath("tunemix.mp3").c_str())))
+            return 2;
+    }
     int result;
     if (!options.renderOut.empty())
         result = runVideo(options);

@@ -20,8 +20,15 @@ struct Options {
     double toPattern = -1.0;         // -1: end of song
     int scale = 1;
     bool fullscreenDesktop = false;
+    bool loop = false;               // --loop A:B given
+    double loopStart = 0.0;          // patterns
+    double loopEnd = 0.0;
+    bool watch = false;              // reload data files as they change
 };
 
 // Parses argv. Returns -1 to go on, or the exit status to leave with
 // (0 after --help/--version, 2 after a usage error).
 int parseOptions(int argc, char** argv, Options& options);
+// --loop against the song's length in ms: false after saying why (the
+// caller exits with status 2).
+bool loopFitsSong(const Options& options, int songMillis);
