@@ -44,7 +44,7 @@ static void startSoundtrack(const Options& options)
     if (options.startPattern > 0.0)
         seekSong((float)options.startPattern);
     else if (options.loop)
-        seekSong((float)options.loopStart);
+        seekSongSample(samplesAtPatterns(options.loopStart, SONG_RATE));
 }
 
 static int runShow(const Options& options)

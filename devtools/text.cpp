@@ -274,19 +274,22 @@ static void drawBox(float x0, float y0, float x1, float y1)
     glEnd();
 }
 
-// The full level sits at a fixed place; the bar runs on past it up to
-// twice the full level. Without an effect, the level alone, on a short scale.
+// The full level sits at a fixed place, marked by a line under the bar up
+// to it and a tick above and below; the bar runs on past it up to twice the
+// full level. Without an effect, the level alone, on a short scale. Nothing
+// overlaps, so nothing is inverted twice.
 static void drawMeterBar(float level, float full, float y)
 {
-    const float left = 0.62f, fullWidth = 0.15f, height = 0.012f;
+    const float left = 0.5f, fullWidth = 0.2f, height = 0.014f, tick = 0.004f;
     float scale = full > 0.0f ? full : 8.0f;
     float width = fullWidth * std::fmin(std::fmax(level / scale, 0.0f), 2.0f);
     if (width > 0.0f)
         drawBox(left, y, left + width, y + height);
     if (full > 0.0f) {
-        // Ticks above and below the bar, not over it, so nothing is inverted twice.
-        drawBox(left + fullWidth, y - 0.006f, left + fullWidth + 0.002f, y - 0.001f);
-        drawBox(left + fullWidth, y + height + 0.001f, left + fullWidth + 0.002f, y + height + 0.006f);
+        float mark = left + fullWidth;
+        drawBox(left, y - 0.005f, mark, y - 0.003f);
+        drawBox(mark, y - 0.008f, mark + tick, y - 0.001f);
+        drawBox(mark, y + height + 0.001f, mark + tick, y + height + 0.008f);
     }
 }
 
@@ -296,9 +299,9 @@ void drawBandMeter(float songTime)
     char lines[2][STATUS_LINE_SIZE];
     formatBandMeterLines(meter, lines);
     beginInvertedText();
-    drawStatusLine(lines[0], 0.3f, 0.15f);
-    drawStatusLine(lines[1], 0.3f, 0.125f);
-    drawMeterBar(meter.smearLevel, meter.smearFull, 0.152f);
-    drawMeterBar(meter.flickerLevel, meter.flickerFull, 0.127f);
+    drawStatusLine(lines[0], 0.3f, 0.18f);
+    drawStatusLine(lines[1], 0.3f, 0.14f);
+    drawMeterBar(meter.smearLevel, meter.smearFull, 0.182f);
+    drawMeterBar(meter.flickerLevel, meter.flickerFull, 0.142f);
     popState();
 }

@@ -179,6 +179,11 @@ long long songSample()
     return soundStreamGetFrame(music.stream);
 }
 
+void seekSongSample(long long sample)
+{
+    soundStreamSetFrame(music.stream, sample);
+}
+
 // Kept a frame short of the end: a step must not end the show.
 void stepSong(double patterns)
 {

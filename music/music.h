@@ -33,6 +33,8 @@ void setSongPaused(bool paused);
 bool songPaused();
 // The sample the listener hears now (before the audio offset).
 long long songSample();
+// Seeks to the exact sample (seekSong lands on whole milliseconds).
+void seekSongSample(long long sample);
 // Moves the clock by a song-time distance, to the exact sample (a sixtieth
 // of a second is 735), kept inside the song; negative goes back.
 void stepSong(double patterns);
