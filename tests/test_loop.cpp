@@ -219,28 +219,29 @@ TEST(SilentLoop, TheClockGoesRoundAndTheSongEndsOnlyWithoutIt)
 
 // ---- on a device ---------------------------------------------------------------
 
-struct DiskAudio {
-    std::string file;
-    explicit DiskAudio(const char* name) : file(std::string(::testing::TempDir()) + name)
-    {
-        std::remove(file.c_str());
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-    }
-    ~DiskAudio()
-    {
-        unsetenv("SDL_AUDIODRIVER");
-        unsetenv("SDL_DISKAUDIOFILE");
-        std::remove(file.c_str());
-    }
-};
+// SDL's disk driver writes what the device plays to the named temp file.
+std::string useDiskAudio(const char* name)
+{
+    std::string file = std::string(::testing::TempDir()) + name;
+    std::remove(file.c_str());
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    return file;
+}
+
+void restoreAudioDriver(const std::string& file)
+{
+    unsetenv("SDL_AUDIODRIVER");
+    unsetenv("SDL_DISKAUDIOFILE");
+    std::remove(file.c_str());
+}
 
 // Every place in the recording where the loop's last 2048 frames end must
 // go on with its first frames; the offset from there to where they really
 // follow is the seam's gap (positive) or overlap (negative) in samples.
 TEST(DeviceLoop, EverySeamTheDevicePlayedIsSampleExact)
 {
-    DiskAudio disk("zant_loop_device.raw");
+    const std::string raw = useDiskAudio("zant_loop_device.raw");
     quitRequested = 0;
     setSoundOptions(false, 0);
     startMusic(fixturePath("sweep_stereo_44k.mp3").c_str(), 180.0f);
@@ -256,8 +257,8 @@ TEST(DeviceLoop, EverySeamTheDevicePlayedIsSampleExact)
     }));
     stopMusic();
     EXPECT_EQ(quitRequested, 0);
-
-    std::vector<char> bytes = readBytes(disk.file);
+    std::vector<char> bytes = readBytes(raw);
+    restoreAudioDriver(raw);
     const int16_t* played = (const int16_t*)bytes.data();
     const int64_t frames = (int64_t)bytes.size() / 4;
     ASSERT_TRUE(soundInit(SOUND_OUTPUT_OFFLINE, 44100));
@@ -288,22 +289,22 @@ TEST(DeviceLoop, EverySeamTheDevicePlayedIsSampleExact)
 // and the resumed sound starts at exactly that sample.
 TEST(DevicePause, ResumeGoesOnFromThePausedSample)
 {
-    DiskAudio disk("zant_pause_device.raw");
+    const std::string raw = useDiskAudio("zant_pause_device.raw");
     quitRequested = 0;
     setSoundOptions(false, 0);
     startMusic(fixturePath("sweep_stereo_44k.mp3").c_str(), 180.0f);
     EXPECT_TRUE(waitFor([] { return songSample() > 30000; }));
     setSongPaused(true);
     const long long paused = songSample();
-    long size = fileSize(disk.file);
+    long size = fileSize(raw);
     // Sixteen periods of silence written: the clock has had time to move.
-    EXPECT_TRUE(waitFor([&] { return fileSize(disk.file) >= size + 16 * 512 * 4; }));
+    EXPECT_TRUE(waitFor([&] { return fileSize(raw) >= size + 16 * 512 * 4; }));
     EXPECT_EQ(songSample(), paused);
     setSongPaused(false);
     EXPECT_TRUE(waitFor([&] { return songSample() > paused + 22050; }));
     stopMusic();
-
-    std::vector<char> bytes = readBytes(disk.file);
+    std::vector<char> bytes = readBytes(raw);
+    restoreAudioDriver(raw);
     const int16_t* played = (const int16_t*)bytes.data();
     const int64_t frames = (int64_t)bytes.size() / 4;
     ASSERT_TRUE(soundInit(SOUND_OUTPUT_OFFLINE, 44100));
