@@ -1,13 +1,11 @@
-// The loop and pause keys through the window's handler, on the offline
-// clock: [ and ] take whole patterns and push the other end out of the way,
-// l loops the current pattern when no range is set, and a step while
-// playing pauses first.
+// The loop keys through the window's handler, on the offline clock: [ and ]
+// take whole patterns and push the other end out of the way, and l loops
+// the current pattern when no range is set.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "app/keys.h"
-#include "core/runstate.h"
 #include "core/songtime.h"
 #include "music/music.h"
 #include "platform/events.h"
@@ -25,11 +23,7 @@ void type(const char* text)
 class LoopKeys : public ::testing::Test {
 protected:
     void SetUp() override { startMusicOffline(ZANT_SOURCE_DIR "/tests/data/music/tone_mono_48k.mp3", 180.0f); }
-    void TearDown() override
-    {
-        stopMusic();
-        bandMeterEnabled = 0;
-    }
+    void TearDown() override { stopMusic(); }
     void at(double patterns) { setSongMillis(millisForPatterns(patterns)); }
 };
 
@@ -68,28 +62,6 @@ TEST_F(LoopKeys, ASeekLandingJustBeforeAPatternCountsAsThatPattern)
     type("]");
     EXPECT_EQ(songLoop().start, 1.0);
     EXPECT_EQ(songLoop().end, 2.0);
-}
-
-TEST_F(LoopKeys, StepsPauseFirstAndMoveBySixtiethsAndBeats)
-{
-    setSongMillis(1000);
-    EXPECT_FALSE(songPaused());
-    type(".");
-    EXPECT_TRUE(songPaused());
-    EXPECT_EQ(songSample(), 44100 + 735);
-    type(",");
-    type(",");
-    EXPECT_EQ(songSample(), 44100 - 735);
-    type(">");
-    EXPECT_EQ(songSample(), 44100 - 735 + 14700);
-    type("<");
-    EXPECT_EQ(songSample(), 44100 - 735);
-    type("p");
-    EXPECT_FALSE(songPaused());
-    type("b");
-    EXPECT_EQ(bandMeterEnabled, 1);
-    type("b");
-    EXPECT_EQ(bandMeterEnabled, 0);
 }
 
 }  // namespace
