@@ -1,5 +1,10 @@
 #include "app/frameloop.h"
 
+#include <cstdio>
+
+#include "app/devlog.h"
+#include "app/reload.h"
+#include "core/random.h"
 #include "core/runstate.h"
 #include "devtools/text.h"
 #include "music/music.h"
@@ -8,13 +13,46 @@
 #include "render/caps.h"
 #include "scenes/timeline.h"
 
+// A paused picture must hold still, but the flicker draws new random values
+// every frame: while paused, every frame at one sample draws the values the
+// first one drew. Playing frames never rewind, so they stay as they were.
+struct PausedFrame {
+    bool held = false;
+    long long sample = 0;
+    uint32_t randState = 0;
+    uint64_t randDraws = 0;
+};
+static PausedFrame paused;
+
+static void holdRandomWhilePaused()
+{
+    if (!songPaused()) {
+        paused.held = false;
+        return;
+    }
+    long long sample = songSample();
+    if (paused.held && paused.sample == sample) {
+        rand15State = paused.randState;
+        rand15Draws = paused.randDraws;
+        return;
+    }
+    paused = PausedFrame{true, sample, rand15State, rand15Draws};
+}
+
 void drawShowFrame()
 {
+    pollDataWatch();
+    holdRandomWhilePaused();
+    if (logClock())
+        std::fprintf(stderr, "zant: frame at ms %d (sample %lld)\n", songMillis(), songSample());
     runTimeline();
-    if (overlayEnabled) {
+    if (overlayEnabled || bandMeterEnabled) {
         int ms = songMillis();
         float t = (float)songTime();
-        drawStatusOverlay(t, ms);
+        if (overlayEnabled)
+            drawStatusOverlay(t, ms);
+        if (bandMeterEnabled)
+            drawBandMeter(t);
     }
     swapFrame();
     checkGlError();

@@ -1,25 +1,17 @@
 #include "app/keys.h"
 
+#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
+#include "app/devlog.h"
+#include "app/reload.h"
 #include "core/runstate.h"
+#include "core/songtime.h"
 #include "devtools/screenshot.h"
 #include "music/music.h"
 #include "music/ticks.h"
 #include "platform/events.h"
 #include "render/camera.h"
-
-// ZANT_LOG_SEEKS=1 reports every seek on stderr (for scripts driving keys).
-static bool logSeeks()
-{
-    static int enabled = -1;
-    if (enabled < 0) {
-        const char* value = std::getenv("ZANT_LOG_SEEKS");
-        enabled = value && *value && *value != '0';
-    }
-    return enabled;
-}
 
 static void seekTo(float patterns)
 {
@@ -35,6 +27,69 @@ static void seekBy(int patterns)
     seekTo((float)(whole + patterns));
 }
 
+static void logPosition(const char* what)
+{
+    if (logSeeks())
+        std::fprintf(stderr, "zant: %s sample %lld (ms %d, pattern %.4f)\n", what, songSample(), songMillis(),
+                     songTime());
+}
+
+static void togglePause()
+{
+    setSongPaused(!songPaused());
+    logPosition(songPaused() ? "paused at" : "resumed at");
+}
+
+// A step while playing pauses first: stepping is for looking at frames.
+static void step(double patterns)
+{
+    if (!songPaused())
+        togglePause();
+    stepSong(patterns);
+    logPosition("step to");
+}
+
+// The pattern the clock is in. A seek lands up to a millisecond before its
+// pattern (seekSong truncates), and that still counts as the pattern.
+static double currentPattern()
+{
+    return std::floor(songTime() + patternsForMillis(1.0));
+}
+
+static void setLoop(bool on, double start, double end)
+{
+    setSongLoop(on, start, end);
+    if (logSeeks())
+        std::fprintf(stderr, "zant: loop %g to %g %s\n", start, end, on ? "on" : "off");
+}
+
+// Either end moves the other out of the way, so the range is never empty.
+static void setLoopStart()
+{
+    SongLoop loop = songLoop();
+    double start = currentPattern();
+    setLoop(loop.on, start, loop.end > start ? loop.end : start + 1.0);
+}
+
+static void setLoopEnd()
+{
+    SongLoop loop = songLoop();
+    double end = currentPattern() + 1.0;
+    bool haveStart = loop.end > loop.start && loop.start < end;
+    setLoop(loop.on, haveStart ? loop.start : end - 1.0, end);
+}
+
+// With no range set yet, the loop is the current pattern.
+static void toggleLoop()
+{
+    SongLoop loop = songLoop();
+    if (loop.end <= loop.start) {
+        loop.start = currentPattern();
+        loop.end = loop.start + 1.0;
+    }
+    setLoop(!loop.on, loop.start, loop.end);
+}
+
 static void typedCharacter(char c)
 {
     switch (c) {
@@ -42,6 +97,16 @@ static void typedCharacter(char c)
     case 'i': overlayEnabled = overlayEnabled ? 0 : 1; break;
     case 's': saveScreenshot(); break;
     case 't': writeTickFile(); break;
+    case 'p': togglePause(); break;
+    case '.': step(patternsForMillis(1000.0 / 60.0)); break;
+    case ',': step(-patternsForMillis(1000.0 / 60.0)); break;
+    case '>': step(1.0 / 16.0); break;
+    case '<': step(-1.0 / 16.0); break;
+    case '[': setLoopStart(); break;
+    case ']': setLoopEnd(); break;
+    case 'l': toggleLoop(); break;
+    case 'r': reloadData(); break;
+    case 'b': bandMeterEnabled = bandMeterEnabled ? 0 : 1; break;
     default: break;
     }
 }

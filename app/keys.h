@@ -1,4 +1,5 @@
-// The window's event handler: quit, seeking, ticks, overlay and screenshots.
+// The window's event handler: quit, seeking, ticks, overlay and screenshots,
+// pause and frame steps, loops, reloading the data and the band meter.
 #pragma once
 
 struct Event;

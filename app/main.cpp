@@ -11,6 +11,7 @@
 #include "app/keys.h"
 #include "app/options.h"
 #include "core/datadirs.h"
+#include "app/reload.h"
 #include "core/datapath.h"
 #include "core/errors.h"
 #include "core/runstate.h"
@@ -42,8 +43,12 @@ static void startSoundtrack(const Options& options)
     }
     setSoundOptions(options.nosound, options.audioOffsetMs);
     startMusic(path.c_str(), songBpmConstant);
+    if (options.loop)
+        setSongLoop(true, options.loopStart, options.loopEnd);
     if (options.startPattern > 0.0)
         seekSong((float)options.startPattern);
+    else if (options.loop)
+        seekSongSample(samplesAtPatterns(options.loopStart, SONG_RATE));
 }
 
 static int runShow(const Options& options)
@@ -66,7 +71,10 @@ static int runShow(const Options& options)
     sleepMillis(2000);
     musicStarted += 1;
     startSoundtrack(options);
+    if (options.watch)
+        startDataWatch();
     runFrameLoop(FrameLoopIo{pollEvent, windowProc, drawShowFrame});
+    stopDataWatch();
     stopMusic();
     destroyGlWindow();
     return 0;
@@ -97,8 +105,12 @@ static int checkTimesAgainstSong(const Options& options)
     int length = probeSongMillis(dataPath("tunemix.mp3").c_str());
     if (length < 0)
         return 0;
-    songBpm = songBpmConstant;
-    return checkSongTimes(options, patternsForMillis(length));
+    songBpm = songBpmConstant;  // the tempo is fixed; the conversions need it before the music starts
+    int status = checkSongTimes(options, patternsForMillis(length));
+    bool showing = options.renderOut.empty() && options.stills.empty();
+    if (status == 0 && options.loop && showing && !loopFitsSong(options, length))
+        status = 2;
+    return status;
 }
 
 int main(int argc, char** argv)

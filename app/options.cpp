@@ -4,6 +4,9 @@
 #include <CLI/CLI.hpp>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+
+#include "core/songtime.h"
 
 static void addDisplayOptions(CLI::App& app, Options& o, bool& windowed, bool& fullscreen)
 {
@@ -27,6 +30,53 @@ static void addSoundOptions(CLI::App& app, Options& o)
                    "Hold the show at pattern P, silent, to study one moment (keys still seek)");
 }
 
+static void addDevOptions(CLI::App& app, Options& o, std::string& loop)
+{
+    app.add_option("--loop", loop, "Play patterns A to B round and round (e.g. 12:14); l switches it off")
+        ->type_name("A:B");
+    app.add_flag("--watch", o.watch, "Reload a picture or the soundtrack as soon as it changes in the data folder");
+}
+
+// "A:B" with finite numbers, 0 <= A < B.
+static bool parseLoop(const std::string& text, Options& o)
+{
+    const char* s = text.c_str();
+    char* end = nullptr;
+    double a = std::strtod(s, &end);
+    bool ok = end != s && *end == ':';
+    double b = 0.0;
+    if (ok) {
+        const char* second = end + 1;
+        b = std::strtod(second, &end);
+        ok = end != second && *end == '\0';
+    }
+    if (!ok) {
+        std::fprintf(stderr, "zant: --loop %s: give two patterns as A:B, e.g. --loop 12:14\n", s);
+        return false;
+    }
+    if (!std::isfinite(a) || !std::isfinite(b) || a < 0.0 || b <= a) {
+        std::fprintf(stderr, "zant: --loop %s: the start must be 0 or more and come before the end\n", s);
+        return false;
+    }
+    o.loop = true;
+    o.loopStart = a;
+    o.loopEnd = b;
+    return true;
+}
+
+// A millisecond of slack: the song's length is rounded down to whole ms.
+bool loopFitsSong(const Options& options, int songMillis)
+{
+    if (!options.loop || songMillis < 0)
+        return true;
+    double length = patternsForMillis(songMillis + 1.0);
+    if (options.loopEnd <= length)
+        return true;
+    std::fprintf(stderr, "zant: --loop %g:%g: the song ends at pattern %.2f\n", options.loopStart, options.loopEnd,
+                 patternsForMillis(songMillis));
+    return false;
+}
+
 static void addHeadlessOptions(CLI::App& app, Options& o)
 {
     app.add_option("--still", o.stills, "Render the frame at song time T (patterns) headless; repeatable")
@@ -42,12 +92,18 @@ static void addHeadlessOptions(CLI::App& app, Options& o)
 int parseOptions(int argc, char** argv, Options& options)
 {
     CLI::App app{"ZANT: a real-time audiovisual show", "zant"};
+    app.footer("Keys: Esc quit, Space tick, PgUp/PgDn pattern back/on, Home start, Left/Right camera,\n"
+               "  i overlay, b band meter, s screenshot, f depth still, t write ticks,\n"
+               "  p pause, , and . frame back/on (< and > a beat), [ and ] loop start/end, l loop on/off,\n"
+               "  r reload the data folder");
     app.set_version_flag("--version", std::string("zant ") + ZANT_VERSION);
     app.footer([]() { return dataFolderSummary(); });
     bool windowed = false, fullscreen = false;
     addDisplayOptions(app, options, windowed, fullscreen);
     addSoundOptions(app, options);
     addHeadlessOptions(app, options);
+    std::string loop;
+    addDevOptions(app, options, loop);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -62,6 +118,8 @@ int parseOptions(int argc, char** argv, Options& options)
         options.fullscreenChoice = 0;
     if (fullscreen)
         options.fullscreenChoice = 1;
+    if (!loop.empty() && !parseLoop(loop, options))
+        return 2;
     if (options.stills.size() != options.outs.size()) {
         std::fprintf(stderr, "zant: every --still T needs its own --out FILE.png\n");
         return 2;

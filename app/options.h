@@ -23,6 +23,10 @@ struct Options {
     double toPattern = -1.0;         // -1: end of song
     int scale = 1;
     bool fullscreenDesktop = false;
+    bool loop = false;               // --loop A:B given
+    double loopStart = 0.0;          // patterns
+    double loopEnd = 0.0;
+    bool watch = false;              // reload data files as they change
 };
 
 // Parses argv. Returns -1 to go on, or the exit status to leave with
@@ -31,3 +35,6 @@ int parseOptions(int argc, char** argv, Options& options);
 // Every song time given must lie between 0 and the song's end (patterns).
 // Returns 0, or 2 after saying which option is out of range.
 int checkSongTimes(const Options& options, double songEnd);
+// --loop against the song's length in ms: false after saying why (the
+// caller exits with status 2).
+bool loopFitsSong(const Options& options, int songMillis);

@@ -3,3 +3,4 @@
 std::atomic<int> quitRequested{0};
 int musicStarted = 0;
 int overlayEnabled = 0;
+int bandMeterEnabled = 0;

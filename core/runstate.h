@@ -1,5 +1,6 @@
 // Process-wide run state every layer may read: the quit counter, whether
-// the music has started, and the status overlay switch.
+// the music has started, and the switches of the status overlay and of its
+// band meter.
 #pragma once
 #include <atomic>
 
@@ -7,3 +8,4 @@
 extern std::atomic<int> quitRequested;
 extern int musicStarted;
 extern int overlayEnabled;
+extern int bandMeterEnabled;

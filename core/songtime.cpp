@@ -21,3 +21,13 @@ double patternsForMillis(double ms)
 {
     return ms * (double)songBpm * 1.0416666666666667e-06;
 }
+
+long long samplesAtPatterns(double patterns, int rate)
+{
+    double samples = millisAtPatterns(patterns) * rate / 1000.0;
+    if (!(samples == samples))
+        return 0;
+    if (std::fabs(samples) > 9e18)
+        return samples < 0 ? -9000000000000000000LL : 9000000000000000000LL;
+    return std::llround(samples);
+}

@@ -16,3 +16,7 @@ double millisAtPatterns(double patterns);
 int millisForPatterns(double patterns);
 // Song time in patterns of a millisecond position.
 double patternsForMillis(double ms);
+// The sample of a song time at `rate` samples per second, to the nearest
+// sample: a pattern is a whole number of samples at the usual rates (235200
+// at 44100 Hz), so loops and steps stay on the beat grid.
+long long samplesAtPatterns(double patterns, int rate);

@@ -6,8 +6,15 @@
 #include <cstring>
 #include <string>
 
+#include <cmath>
+
 #include "render/camera.h"
 #include "core/frame.h"
+#include "fx/effects.h"
+#include "fx/flicker.h"
+#include "music/music.h"
+#include "music/spectrum.h"
+#include "scenes/timeline.h"
 #include "platform/window.h"
 #include "platform/gl.h"
 #include "render/state.h"
@@ -179,16 +186,47 @@ static void drawStatusLine(const char* line, float x, float y)
     drawText(line);
 }
 
+void formatStateLine(bool paused, bool loopOn, double loopStart, double loopEnd, char line[STATUS_LINE_SIZE])
+{
+    char loop[STATUS_LINE_SIZE] = "";
+    if (loopEnd > loopStart)
+        std::snprintf(loop, sizeof loop, "loop %g-%g%s", loopStart, loopEnd, loopOn ? "" : " off");
+    std::snprintf(line, STATUS_LINE_SIZE, "%s%s%s", paused ? "paused" : "", paused && *loop ? "  " : "", loop);
+}
+
+// n flicker layers add up: each is full at 1/n of white, where its level
+// is 1/sqrt(n) of one layer's full level.
+BandMeter bandMeterAt(float songTime, const float bandLevels[4])
+{
+    BandUse use = bandUseAt(songTime);
+    BandMeter meter;
+    meter.smearLevel = bandLevels[0];
+    meter.smearFull = use.smearSpreadPerLevel > 0.0f ? SMEAR_FULL_SPREAD / use.smearSpreadPerLevel : 0.0f;
+    meter.flickerLevel = bandLevels[2];
+    meter.flickerFull = use.flickerLayers > 0 ? flickerFullLevel() / std::sqrt((float)use.flickerLayers) : 0.0f;
+    return meter;
+}
+
+static void formatMeterLine(const char* name, float level, float full, char line[STATUS_LINE_SIZE])
+{
+    if (full > 0.0f)
+        std::snprintf(line, STATUS_LINE_SIZE, "%s %5.2f of %4.2f", name, level, full);
+    else
+        std::snprintf(line, STATUS_LINE_SIZE, "%s %5.2f  (not now)", name, level);
+}
+
+void formatBandMeterLines(const BandMeter& meter, char lines[2][STATUS_LINE_SIZE])
+{
+    formatMeterLine("smear b0", meter.smearLevel, meter.smearFull, lines[0]);
+    formatMeterLine("flicker b2", meter.flickerLevel, meter.flickerFull, lines[1]);
+}
+
 // White glyphs with this blend invert whatever lies under them. Only the
 // back faces survive the near plane of the 0..1 screen set-up, so each pixel
 // of a glyph is inverted once.
-void drawStatusOverlay(float songTime, int songMillis)
+static void beginInvertedText()
 {
     pushState();
-    // Equal times give an infinite rate; printf shows it as "inf".
-    double fps = 1000.0 / ((double)songMillis - (double)previousOverlayMillis);
-    char lines[3][STATUS_LINE_SIZE];
-    formatStatusLines(songTime, fps, lines);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_TEXTURE_1D);
     glDisable(GL_LIGHTING);
@@ -203,9 +241,67 @@ void drawStatusOverlay(float songTime, int songMillis)
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glViewport(0, 0, screenwidth, screenheight);
+}
+
+void drawStatusOverlay(float songTime, int songMillis)
+{
+    // Equal times give an infinite rate; printf shows it as "inf".
+    double fps = 1000.0 / ((double)songMillis - (double)previousOverlayMillis);
+    char lines[3][STATUS_LINE_SIZE];
+    formatStatusLines(songTime, fps, lines);
+    SongLoop loop = songLoop();
+    char state[STATUS_LINE_SIZE];
+    formatStateLine(songPaused(), loop.on, loop.start, loop.end, state);
+    beginInvertedText();
     drawStatusLine(lines[0], 0.4f, 0.05f);
     drawStatusLine(lines[1], 0.4f, 0.025f);
     drawStatusLine(lines[2], 0.4f, 0.075f);
+    if (*state)
+        drawStatusLine(state, 0.4f, 0.1f);
     previousOverlayMillis = songMillis;
+    popState();
+}
+
+// Inverting like the glyphs, so the bar shows on any picture.
+static void drawBox(float x0, float y0, float x1, float y1)
+{
+    glLoadIdentity();
+    glBegin(GL_QUADS);
+    glVertex3f(x0, y0, -0.5f);
+    glVertex3f(x1, y0, -0.5f);
+    glVertex3f(x1, y1, -0.5f);
+    glVertex3f(x0, y1, -0.5f);
+    glEnd();
+}
+
+// The full level sits at a fixed place, marked by a line under the bar up
+// to it and a tick above and below; the bar runs on past it up to twice the
+// full level. Without an effect, the level alone, on a short scale. Nothing
+// overlaps, so nothing is inverted twice.
+static void drawMeterBar(float level, float full, float y)
+{
+    const float left = 0.5f, fullWidth = 0.2f, height = 0.014f, tick = 0.004f;
+    float scale = full > 0.0f ? full : 8.0f;
+    float width = fullWidth * std::fmin(std::fmax(level / scale, 0.0f), 2.0f);
+    if (width > 0.0f)
+        drawBox(left, y, left + width, y + height);
+    if (full > 0.0f) {
+        float mark = left + fullWidth;
+        drawBox(left, y - 0.005f, mark, y - 0.003f);
+        drawBox(mark, y - 0.008f, mark + tick, y - 0.001f);
+        drawBox(mark, y + height + 0.001f, mark + tick, y + height + 0.008f);
+    }
+}
+
+void drawBandMeter(float songTime)
+{
+    BandMeter meter = bandMeterAt(songTime, bandEnergy);
+    char lines[2][STATUS_LINE_SIZE];
+    formatBandMeterLines(meter, lines);
+    beginInvertedText();
+    drawStatusLine(lines[0], 0.3f, 0.18f);
+    drawStatusLine(lines[1], 0.3f, 0.14f);
+    drawMeterBar(meter.smearLevel, meter.smearFull, 0.182f);
+    drawMeterBar(meter.flickerLevel, meter.flickerFull, 0.142f);
     popState();
 }

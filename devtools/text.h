@@ -26,4 +26,23 @@ void drawText(const char* text);
 // The overlay's three lines: [0] song time line, [1] camera line,
 // [2] version line. Queries the current context's formats.
 void formatStatusLines(float songTime, double fps, char lines[3][STATUS_LINE_SIZE]);
+// The three lines, and above them "paused" and the loop range when they
+// apply.
 void drawStatusOverlay(float songTime, int songMillis);
+
+// "paused", the loop range ("loop 12-13", "off" while switched off), both
+// or neither (an empty line).
+void formatStateLine(bool paused, bool loopOn, double loopStart, double loopEnd, char line[STATUS_LINE_SIZE]);
+
+// The two band levels the effects read, each against the level at which its
+// effect is full at this song time: band 0 spreads the smear, band 2
+// brightens the flicker. A full of 0 means the effect is not running.
+struct BandMeter {
+    float smearLevel, smearFull;
+    float flickerLevel, flickerFull;
+};
+BandMeter bandMeterAt(float songTime, const float bandLevels[4]);
+void formatBandMeterLines(const BandMeter& meter, char lines[2][STATUS_LINE_SIZE]);
+// The meter's two lines over the status lines, each with a bar of its level
+// and a mark where the effect is full.
+void drawBandMeter(float songTime);

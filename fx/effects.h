@@ -10,6 +10,10 @@ void grabScreen(Texture* texture);
 // Plain average of 2 x count copies shifted along direction (half turns),
 // spread/2 pixels apart; DF_ADD lays the sharp frame on top.
 void smearEffect(Texture* texture, int count, float spread, float direction, int flags);
+// The smear at its fullest: across the screen the copies stand a whole
+// pixel apart and still blur into one streak; wider, they come apart into
+// separate ghosts.
+const float SMEAR_FULL_SPREAD = 2.0f;
 // Window rows 160..320 folded into four mirrored quarters of the viewport,
 // drawn with colour and alpha intensity; DF_ADD keeps the frame underneath.
 void mirrorEffect(Texture* texture, float intensity, int flags);

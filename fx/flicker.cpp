@@ -45,3 +45,8 @@ void drawFlickerOverlay(float t)
     glVertex3f(-1.0f, 1.0f, 0.201f);
     glEnd();
 }
+
+float flickerFullLevel()
+{
+    return (float)(1.0 / 0.15);
+}

@@ -12,19 +12,25 @@
 #include "music/soundlayer.h"
 #include "music/spectrum.h"
 
-static SoundStream* musicStream = nullptr;
-static int musicChannel = -1;
-// The whole file, read once and handed to the sound layer, which streams
-// from it for as long as the song plays.
-static char* musicImage = nullptr;
+#include <algorithm>
 
-static bool soundOff = false;
-static int audioOffset = 0;
+struct Music {
+    SoundStream* stream = nullptr;
+    int channel = -1;
+    // The whole file, read once and handed to the sound layer, which
+    // streams from it for as long as the song plays.
+    char* image = nullptr;
+    bool soundOff = false;
+    int audioOffset = 0;
+    bool paused = false;
+    SongLoop loop;
+};
+static Music music;
 
 void setSoundOptions(bool nosound, int audioOffsetMs)
 {
-    soundOff = nosound;
-    audioOffset = audioOffsetMs;
+    music.soundOff = nosound;
+    music.audioOffset = audioOffsetMs;
 }
 
 // The sound layer is closed first, as for every start-up failure here.
@@ -36,54 +42,82 @@ void setSoundOptions(bool nosound, int audioOffsetMs)
     fatalError(message);
 }
 
+enum SongFileResult { SONG_FILE_OK, SONG_FILE_MISSING, SONG_FILE_EMPTY, SONG_FILE_UNREADABLE };
+
+// The whole file in a new malloc'd image; null unless SONG_FILE_OK.
+static char* readSongFile(const char* path, long* size, SongFileResult* result)
+{
+    *size = 0;
+    FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        *result = SONG_FILE_MISSING;
+        return nullptr;
+    }
+    std::fseek(file, 0, SEEK_END);
+    *size = std::ftell(file);
+    std::fseek(file, 0, SEEK_SET);
+    char* image = *size > 0 && *size < 0x7fffffff ? (char*)std::malloc((size_t)*size) : nullptr;
+    bool read = image && std::fread(image, 1, (size_t)*size, file) == (size_t)*size;
+    std::fclose(file);
+    *result = *size == 0 ? SONG_FILE_EMPTY : read ? SONG_FILE_OK : SONG_FILE_UNREADABLE;
+    if (*result != SONG_FILE_OK) {
+        std::free(image);
+        return nullptr;
+    }
+    return image;
+}
+
+static const char* songFileProblem(SongFileResult result)
+{
+    switch (result) {
+    case SONG_FILE_MISSING: return "%s not found";
+    case SONG_FILE_EMPTY: return "%s is empty: it holds no MP3 audio";
+    default: return "%s could not be read";
+    }
+}
+
 // Returns the size; every way of not getting the bytes is fatal.
 static long readMusicFile(const char* path)
 {
-    FILE* file = std::fopen(path, "rb");
-    if (!file)
-        musicFailure("%s not found", path);
-    std::fseek(file, 0, SEEK_END);
-    long size = std::ftell(file);
-    std::fseek(file, 0, SEEK_SET);
-    std::free(musicImage);
-    musicImage = size > 0 && size < 0x7fffffff ? (char*)std::malloc((size_t)size) : nullptr;
-    bool read = musicImage && std::fread(musicImage, 1, (size_t)size, file) == (size_t)size;
-    std::fclose(file);
-    if (size == 0)
-        musicFailure("%s is empty: it holds no MP3 audio", path);
-    if (!read)
-        musicFailure("%s could not be read", path);
+    long size = 0;
+    SongFileResult result;
+    std::free(music.image);
+    music.image = readSongFile(path, &size, &result);
+    if (!music.image)
+        musicFailure(songFileProblem(result), path);
     return size;
 }
 
 static void startWith(const char* path, float bpm, SoundOutput output)
 {
     songBpm = bpm;
-    if (!soundInit(output, 44100)) {
+    if (!soundInit(output, SONG_RATE)) {
         int error = soundGetError();
         soundClose();
         fatalError(fmodErrorText(error));
     }
-    soundSetClockOffset(output == SOUND_OUTPUT_OFFLINE ? 0 : audioOffset);
+    soundSetClockOffset(output == SOUND_OUTPUT_OFFLINE ? 0 : music.audioOffset);
     long size = readMusicFile(path);
-    musicStream = soundStreamOpen(musicImage, (int)size);
+    music.stream = soundStreamOpen(music.image, (int)size);
     // A file that is not MPEG audio would otherwise give a silent show that
     // never ends.
-    if (!musicStream)
+    if (!music.stream)
         musicFailure("%s is not a playable MP3 file (%s)", path, fmodErrorText(soundGetError()));
-    soundStreamSetEndCallback(musicStream, musicCallback, 0);
+    soundStreamSetEndCallback(music.stream, musicCallback, 0);
     soundSetSpectrumActive(true);
-    if (musicChannel < 0) {
-        soundStreamPlay(musicStream, true);
-        musicChannel = 0;
-        soundStreamSetPaused(musicStream, false);
+    music.paused = false;
+    music.loop = SongLoop{};
+    if (music.channel < 0) {
+        soundStreamPlay(music.stream, true);
+        music.channel = 0;
+        soundStreamSetPaused(music.stream, false);
     }
     analyzeSpectrum();
 }
 
 void startMusic(const char* path, float bpm)
 {
-    startWith(path, bpm, soundOff ? SOUND_OUTPUT_SILENT : SOUND_OUTPUT_DEVICE);
+    startWith(path, bpm, music.soundOff ? SOUND_OUTPUT_SILENT : SOUND_OUTPUT_DEVICE);
 }
 
 void startMusicOffline(const char* path, float bpm)
@@ -93,12 +127,12 @@ void startMusicOffline(const char* path, float bpm)
 
 double songTime()
 {
-    return patternsForMillis(soundStreamGetTime(musicStream));
+    return patternsForMillis(soundStreamGetTime(music.stream));
 }
 
 int songMillis()
 {
-    return soundStreamGetTime(musicStream);
+    return soundStreamGetTime(music.stream);
 }
 
 void seekSong(float patterns)
@@ -106,45 +140,140 @@ void seekSong(float patterns)
     // Truncated, as the seek keys always have: after a seek to pattern 2 the
     // clock reads just below 2.0.
     int ms = truncToInt(millisAtPatterns(patterns));
-    soundStreamSetTime(musicStream, ms);
+    soundStreamSetTime(music.stream, ms);
 }
 
 void setSongMillis(int ms)
 {
-    soundStreamSetTime(musicStream, ms);
+    soundStreamSetTime(music.stream, ms);
 }
 
 int songLengthMillis()
 {
-    return soundStreamGetLengthMs(musicStream);
-}
-
-int probeSongMillis(const char* path)
-{
-    FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return -1;
-    std::vector<unsigned char> bytes;
-    unsigned char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(file);
-    Mp3OpenResult result;
-    Mp3Decoder* decoder = bytes.empty() ? nullptr : mp3Open(bytes.data(), bytes.size(), &result);
-    if (!decoder)
-        return -1;
-    Mp3Info info = mp3Info(decoder);
-    mp3Close(decoder);
-    return (int)(info.lengthSamples * 1000 / info.rate);
+    return soundStreamGetLengthMs(music.stream);
 }
 
 void stopMusic()
 {
-    soundStreamClose(musicStream);
+    soundStreamClose(music.stream);
     soundClose();
-    musicStream = nullptr;
-    musicChannel = -1;
+    music.stream = nullptr;
+    music.channel = -1;
+    music.paused = false;
+}
+
+void setSongPaused(bool paused)
+{
+    if (!music.stream || paused == music.paused)
+        return;
+    music.paused = paused;
+    soundStreamSetPaused(music.stream, paused);
+}
+
+bool songPaused()
+{
+    return music.paused;
+}
+
+long long songSample()
+{
+    return soundStreamGetFrame(music.stream);
+}
+
+void seekSongSample(long long sample)
+{
+    soundStreamSetFrame(music.stream, sample);
+}
+
+// Kept a frame short of the end: a step must not end the show.
+void stepSong(double patterns)
+{
+    long long target = songSample() + samplesAtPatterns(patterns, SONG_RATE);
+    long long last = soundStreamGetLengthFrames(music.stream) - 1;
+    soundStreamSetFrame(music.stream, std::max(0LL, std::min(target, last)));
+}
+
+static void applyLoop()
+{
+    soundStreamSetLoop(music.stream, music.loop.on, samplesAtPatterns(music.loop.start, SONG_RATE),
+                       samplesAtPatterns(music.loop.end, SONG_RATE));
+}
+
+void setSongLoop(bool on, double startPattern, double endPattern)
+{
+    music.loop.on = on;
+    music.loop.start = startPattern;
+    music.loop.end = endPattern;
+    if (music.stream)
+        applyLoop();
+}
+
+SongLoop songLoop()
+{
+    return music.loop;
+}
+
+double songLengthPatterns()
+{
+    return patternsForMillis(soundStreamGetLengthFrames(music.stream) * 1000.0 / SONG_RATE);
+}
+
+int probeSongMillis(const char* path)
+{
+    long size = 0;
+    SongFileResult result;
+    char* image = readSongFile(path, &size, &result);
+    if (!image)
+        return -1;
+    Mp3OpenResult opened;
+    Mp3Decoder* decoder = mp3Open((const unsigned char*)image, (size_t)size, &opened);
+    int ms = -1;
+    if (decoder) {
+        Mp3Info info = mp3Info(decoder);
+        ms = (int)(info.lengthSamples * 1000 / info.rate);
+        mp3Close(decoder);
+    }
+    std::free(image);
+    return ms;
+}
+
+// The new stream takes the old one's place at the same frame, paused or
+// not, with the same loop; the device plays what it still held of the old.
+bool reloadMusic(const char* path)
+{
+    if (!music.stream)
+        return false;
+    long size = 0;
+    SongFileResult result;
+    char* image = readSongFile(path, &size, &result);
+    if (!image) {
+        char problem[1024];
+        std::snprintf(problem, sizeof problem, songFileProblem(result), path);
+        warning("%s; the soundtrack plays on unchanged", problem);
+        return false;
+    }
+    SoundStream* next = soundStreamOpen(image, (int)size);
+    if (!next) {
+        warning("%s is not a playable MP3 file (%s); the soundtrack plays on unchanged", path,
+                fmodErrorText(soundGetError()));
+        std::free(image);
+        return false;
+    }
+    long long frame = songSample();
+    soundStreamClose(music.stream);
+    std::free(music.image);
+    music.stream = next;
+    music.image = image;
+    soundStreamSetEndCallback(next, musicCallback, 0);
+    if (frame >= soundStreamGetLengthFrames(next)) {
+        warning("%s ends before the song position; it plays from the start", path);
+        frame = 0;
+    }
+    soundStreamSetFrame(next, frame);
+    if (music.loop.on || music.loop.end > 0.0)
+        applyLoop();
+    soundStreamPlay(next, music.paused);
+    return true;
 }
 
 bool musicCallback(SoundStream*, void* buffer, int, int)

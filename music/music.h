@@ -18,14 +18,47 @@ void startMusicOffline(const char* path, float bpm);
 void setSongMillis(int ms);
 // Length of the decoded song in milliseconds (after startMusic*).
 int songLengthMillis();
-// Length of the song in a file without starting anything; -1 when it can't
-// be read or decoded (start-up then says why).
-int probeSongMillis(const char* path);
+
 
 double songTime();
 int songMillis();
 void seekSong(float patterns);
 void stopMusic();
+
+// Samples per second of the song clock's output.
+const int SONG_RATE = 44100;
+
+// Pausing stops the sound and the clock together; resuming goes on from the
+// same sample.
+void setSongPaused(bool paused);
+bool songPaused();
+// The sample the listener hears now (before the audio offset).
+long long songSample();
+// Seeks to the exact sample (seekSong lands on whole milliseconds).
+void seekSongSample(long long sample);
+// Moves the clock by a song-time distance, to the exact sample (a sixtieth
+// of a second is 735), kept inside the song; negative goes back.
+void stepSong(double patterns);
+
+// A range of the song played round and round, in patterns; reaching its end
+// goes on from its start without a gap, so the beat keeps time. The range
+// stays when the loop is switched off.
+struct SongLoop {
+    bool on = false;
+    double start = 0.0;
+    double end = 0.0;  // 0 until a range is set
+};
+void setSongLoop(bool on, double startPattern, double endPattern);
+SongLoop songLoop();
+// Length of the playing song in patterns.
+double songLengthPatterns();
+// Length in ms of the MP3 file at path, without playing it; -1 when it
+// cannot be read or holds no MPEG audio.
+int probeSongMillis(const char* path);
+// Reads the soundtrack again and plays it on from the same position, paused
+// or looping as before. A file that can't be played leaves the old one
+// playing, with a warning; returns false then.
+bool reloadMusic(const char* path);
 
 // The stream's end (null buffer) asks the frame loop to quit; any other call
 // does nothing. Safe to call from the audio thread.

@@ -20,18 +20,36 @@ using Clock = std::chrono::steady_clock;
 const int RING_FRAMES = 1 << 17;
 const int DEVICE_PERIOD = 512;
 const int CONVERT_CHUNK = 1024;
+const int MAX_SEAMS = 16;
+
+// The clock counts output frames since the last seek; a loop makes the
+// stream frame jump back while the count goes on. From count `at` on, the
+// stream plays from frame `frame` (a seek's start, a loop's seam, a resume).
+struct Seam {
+    double at;
+    double frame;
+};
 
 // Where the stream is, shared between the audio thread and its readers.
 struct PlayClock {
     bool running = false;       // playing and not paused
-    int64_t baseFrame = 0;      // where the last start or seek put the stream
-    int64_t writtenFrames = 0;  // frames handed to the device since then
-    double heardAtMark = 0.0;   // output frame heard at `mark`
+    int64_t writtenFrames = 0;  // output count handed to the device
+    int64_t restartCount = 0;   // output count where playing last began
+    double heardAtMark = 0.0;   // output count heard at `mark`
     double capAtMark = 0.0;     // what the next device period will report
     Clock::time_point mark{};
-    int64_t endFrame = -1;      // one past the last frame; -1 until known
+    int64_t endCount = -1;      // output count one past the last sound; -1 until known
     bool endFired = false;
     unsigned generation = 0;    // bumped by every seek
+    Seam seams[MAX_SEAMS];      // in order of `at`; seams[0] is the seek
+    int seamCount = 0;
+};
+
+// Stream frames [start, end) played round and round.
+struct LoopRange {
+    bool on = false;
+    int64_t start = 0;
+    int64_t end = 0;
 };
 
 struct SoundStream {
@@ -54,10 +72,12 @@ struct SoundStream {
     SoundStreamCallback endCallback = nullptr;
     int endUser = 0;
 
-    std::mutex lock;  // guards clock and ring
+    std::mutex lock;  // guards clock and ring; changes to loop hold it too
     PlayClock clock;
-    float* ring = nullptr;
+    float* ring = nullptr;             // indexed by output count
     int64_t ringFrom = 0, ringTo = 0;
+    // Read by the renderer, changed only with the device and `lock` held.
+    LoopRange loop;
 
     // Read side: readings never run backwards between seeks.
     double lastReported = 0.0;
@@ -194,6 +214,42 @@ static int renderFrames(SoundStream* s, int16_t* out, int frames)
     return filled;
 }
 
+// The next frame the renderer gives.
+static int64_t nextFrame(const SoundStream* s)
+{
+    return s->outFrame + s->skipFrames;
+}
+
+static void seekDecoder(SoundStream* s, int64_t frame);
+
+// renderFrames, going back to the loop's start each time the loop's end is
+// reached: the seam is sample-exact (the frame before the end, then the
+// start), so the beat keeps its place. Each seam's offset in `out` goes to
+// seams (at most MAX_SEAMS are noted).
+static int renderLooped(SoundStream* s, int16_t* out, int frames, Seam* seams, int* seamCount)
+{
+    int filled = 0;
+    while (filled < frames) {
+        const LoopRange& loop = s->loop;
+        int want = frames - filled;
+        bool bounded = loop.on && nextFrame(s) < loop.end;
+        if (bounded)
+            want = (int)std::min<int64_t>(want, loop.end - nextFrame(s));
+        int got = renderFrames(s, out + filled * 2, want);
+        filled += got;
+        if (bounded && s->outFrame >= loop.end) {
+            seekDecoder(s, loop.start);
+            if (*seamCount < MAX_SEAMS)
+                seams[(*seamCount)++] = Seam{(double)filled, (double)loop.start};
+            continue;
+        }
+        if (got < want)
+            break;
+    }
+    std::memset(out + filled * 2, 0, (size_t)(frames - filled) * 4);
+    return filled;
+}
+
 // Conversion restarts on the chunk grid one chunk ahead of the target, and
 // the frames up to the target are dropped: the converter then has the same
 // input around every frame as in a run from the start, so what follows a
@@ -213,28 +269,78 @@ static void seekDecoder(SoundStream* s, int64_t frame)
 
 // --- the clock ----------------------------------------------------------------
 
-// Caller holds s->lock.
-static double heardFrame(const SoundStream* s, Clock::time_point now)
+// Caller holds s->lock. The output count at which a silent song ends; -1
+// while a loop keeps it going.
+static double silentEndCount(const SoundStream* s)
+{
+    const Seam& last = s->clock.seams[s->clock.seamCount - 1];
+    if (s->loop.on && last.frame < s->loop.end)
+        return -1.0;
+    return last.at + ((double)s->lengthFrames - last.frame);
+}
+
+// Caller holds s->lock. The output count the listener hears now.
+static double heardCount(const SoundStream* s, Clock::time_point now)
 {
     const PlayClock& c = s->clock;
     if (!realtime() || !c.running)
         return c.heardAtMark;
     double moved = c.heardAtMark + secondsSince(c.mark, now) * outputRate;
-    if (outputType == SOUND_OUTPUT_SILENT)
-        return std::min(moved, (double)c.endFrame);
+    if (outputType == SOUND_OUTPUT_SILENT) {
+        double end = silentEndCount(s);
+        return end < 0.0 ? moved : std::min(moved, end);
+    }
     return std::min(moved, c.capAtMark);
+}
+
+// Caller holds s->lock. The stream frame at an output count: on from the
+// last seam before it, and past the last seam round the loop as the renderer
+// will go (counts not rendered yet, and the silent clock, which renders
+// nothing).
+static double frameAtCount(const SoundStream* s, double count)
+{
+    const PlayClock& c = s->clock;
+    int i = c.seamCount - 1;
+    while (i > 0 && c.seams[i].at > count)
+        i--;
+    double frame = c.seams[i].frame + (count - c.seams[i].at);
+    const LoopRange& loop = s->loop;
+    if (i == c.seamCount - 1 && loop.on && c.seams[i].frame < loop.end && frame >= loop.end)
+        frame = loop.start + std::fmod(frame - loop.end, (double)(loop.end - loop.start));
+    return frame;
+}
+
+// Caller holds s->lock. Seams from `at` on are replaced; those no reading
+// can reach any more (before the heard count, less the clock offset) go.
+static void addSeam(SoundStream* s, Seam seam, double oldestRead)
+{
+    PlayClock& c = s->clock;
+    while (c.seamCount > 1 && c.seams[c.seamCount - 1].at >= seam.at)
+        c.seamCount--;
+    int drop = 0;
+    while (drop + 1 < c.seamCount && c.seams[drop + 1].at <= oldestRead)
+        drop++;
+    if (c.seamCount - drop == MAX_SEAMS)
+        drop++;
+    std::memmove(c.seams, c.seams + drop, sizeof(Seam) * (size_t)(c.seamCount - drop));
+    c.seamCount -= drop;
+    if (c.seamCount == 1 && c.seams[0].at >= seam.at)
+        c.seamCount = 0;
+    c.seams[c.seamCount++] = seam;
 }
 
 static void resetClock(SoundStream* s, int64_t frame)
 {
     PlayClock& c = s->clock;
-    c.baseFrame = frame;
     c.writtenFrames = 0;
-    c.heardAtMark = c.capAtMark = (double)frame;
+    c.restartCount = 0;
+    c.heardAtMark = c.capAtMark = 0.0;
     c.mark = Clock::now();
-    c.endFrame = outputType == SOUND_OUTPUT_SILENT ? s->lengthFrames : -1;
+    c.endCount = -1;
+    c.seams[0] = Seam{0.0, (double)frame};
+    c.seamCount = 1;
     c.generation++;
-    s->ringFrom = s->ringTo = frame;
+    s->ringFrom = s->ringTo = 0;
 }
 
 static void wakeSilentPlayer()
@@ -244,6 +350,8 @@ static void wakeSilentPlayer()
 }
 
 // --- the device ---------------------------------------------------------------
+
+static double offsetFrames();
 
 static void keepHeard(SoundStream* s, const int16_t* out, int frames)
 {
@@ -269,18 +377,23 @@ static void deviceCallback(int16_t* out, int frames)
         std::memset(out, 0, (size_t)frames * 4);
         return;
     }
-    int got = renderFrames(s, out, frames);
+    Seam seams[MAX_SEAMS];
+    int seamCount = 0;
+    int got = renderLooped(s, out, frames, seams, &seamCount);
     Clock::time_point now = Clock::now();
     std::lock_guard<std::mutex> guard(s->lock);
     PlayClock& c = s->clock;
-    if (got < frames && c.endFrame < 0)
-        c.endFrame = c.baseFrame + c.writtenFrames + got;
+    double oldestRead = c.heardAtMark - std::max(0.0, offsetFrames());
+    for (int i = 0; i < seamCount; i++)
+        addSeam(s, Seam{(double)c.writtenFrames + seams[i].at, seams[i].frame}, oldestRead);
+    if (got < frames && c.endCount < 0)
+        c.endCount = c.writtenFrames + got;
     keepHeard(s, out, frames);
     c.writtenFrames += frames;
-    c.heardAtMark = (double)(c.baseFrame + std::max<int64_t>(0, c.writtenFrames - 2 * periodFrames));
-    c.capAtMark = (double)(c.baseFrame + std::max<int64_t>(0, c.writtenFrames - periodFrames));
+    c.heardAtMark = (double)std::max<int64_t>(c.restartCount, c.writtenFrames - 2 * periodFrames);
+    c.capAtMark = (double)std::max<int64_t>(c.restartCount, c.writtenFrames - periodFrames);
     c.mark = now;
-    if (c.endFrame >= 0 && c.heardAtMark >= c.endFrame && !c.endFired) {
+    if (c.endCount >= 0 && c.heardAtMark >= c.endCount && !c.endFired) {
         c.endFired = true;
         if (s->endCallback)
             s->endCallback(s, nullptr, 0, s->endUser);
@@ -306,7 +419,10 @@ static bool silentEndDue(Clock::time_point* due)
     PlayClock& c = s->clock;
     if (!c.running || c.endFired)
         return false;
-    double left = (c.endFrame - c.heardAtMark) / outputRate;
+    double end = silentEndCount(s);
+    if (end < 0.0)
+        return false;
+    double left = (end - c.heardAtMark) / outputRate;
     *due = c.mark + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(left));
     if (Clock::now() < *due)
         return true;
@@ -486,43 +602,82 @@ bool soundStreamPlay(SoundStream* stream, bool paused)
     return true;
 }
 
+// Caller holds the device and s->lock. The stream goes on from the frame the
+// clock stands at: the periods the device still held at the pause are
+// written again, and the clock counts on from where it stopped.
+static void resumeDevice(SoundStream* s)
+{
+    PlayClock& c = s->clock;
+    int64_t count = (int64_t)c.heardAtMark;
+    int64_t frame = (int64_t)std::llround(frameAtCount(s, (double)count));
+    seekDecoder(s, frame);
+    addSeam(s, Seam{(double)count, (double)frame}, (double)count - std::max(0.0, offsetFrames()));
+    c.writtenFrames = c.restartCount = count;
+    c.heardAtMark = c.capAtMark = (double)count;
+    if (c.endCount > count)
+        c.endCount = -1;
+    s->ringTo = std::min(s->ringTo, count);
+    s->ringFrom = std::min(s->ringFrom, count);
+}
+
 bool soundStreamSetPaused(SoundStream* s, bool paused)
 {
     if (!s || s != playing)
         return fail(SOUND_ERR_INVALID_PARAM);
+    bool onDevice = audioDeviceOpen();
+    if (onDevice)
+        lockAudioDevice();
     {
         std::lock_guard<std::mutex> guard(s->lock);
         PlayClock& c = s->clock;
         Clock::time_point now = Clock::now();
         if (paused && c.running) {
-            c.heardAtMark = c.capAtMark = heardFrame(s, now);
+            // On a whole frame, so that steps from here land on whole frames.
+            c.heardAtMark = c.capAtMark = std::floor(heardCount(s, now));
+            s->lastReported = std::min(s->lastReported, c.heardAtMark);
             c.running = false;
         } else if (!paused && !c.running) {
+            if (onDevice)
+                resumeDevice(s);
             c.mark = now;
             c.running = true;
         }
     }
+    if (onDevice)
+        unlockAudioDevice();
     wakeSilentPlayer();
     return true;
 }
 
-// The reading in output frames, held from running backwards between seeks.
-static double readFrame(SoundStream* s, unsigned* generation = nullptr)
-{
-    std::lock_guard<std::mutex> guard(s->lock);
-    if (generation)
-        *generation = s->clock.generation;
-    double frame = heardFrame(s, Clock::now());
-    if (s->lastGeneration == s->clock.generation && frame < s->lastReported)
-        frame = s->lastReported;
-    s->lastReported = frame;
-    s->lastGeneration = s->clock.generation;
-    return frame;
-}
+struct ClockReading {
+    double count;   // output count heard now
+    double heard;   // stream frame heard now
+    double clock;   // stream frame the clock shows (the offset taken off)
+    bool running;
+    unsigned generation;
+};
 
 static double offsetFrames()
 {
     return realtime() ? clockOffsetMs * (double)outputRate / 1000.0 : 0.0;
+}
+
+// The reading, held from running backwards between seeks.
+static ClockReading readClock(SoundStream* s)
+{
+    std::lock_guard<std::mutex> guard(s->lock);
+    ClockReading r;
+    r.generation = s->clock.generation;
+    r.running = s->clock.running;
+    double count = heardCount(s, Clock::now());
+    if (s->lastGeneration == s->clock.generation && count < s->lastReported)
+        count = s->lastReported;
+    s->lastReported = count;
+    s->lastGeneration = s->clock.generation;
+    r.count = count;
+    r.heard = frameAtCount(s, count);
+    r.clock = frameAtCount(s, count - offsetFrames());
+    return r;
 }
 
 int soundStreamGetTime(SoundStream* stream)
@@ -531,7 +686,7 @@ int soundStreamGetTime(SoundStream* stream)
         fail(SOUND_ERR_INVALID_PARAM);
         return 0;
     }
-    double frame = readFrame(stream) - offsetFrames();
+    double frame = readClock(stream).clock;
     int64_t ms = (int64_t)std::floor(frame * 1000.0 / outputRate);
     if (ms < 0)
         ms = 0;
@@ -540,14 +695,10 @@ int soundStreamGetTime(SoundStream* stream)
     return (int)ms;
 }
 
-// Frames are rounded up so that reading the time back gives the same ms.
-bool soundStreamSetTime(SoundStream* stream, int ms)
+static bool setFrame(SoundStream* stream, int64_t frame)
 {
-    if (!stream)
-        return fail(SOUND_ERR_INVALID_PARAM);
-    if (ms < 0)
-        ms = 0;
-    int64_t frame = ((int64_t)ms * outputRate + 999) / 1000;
+    if (frame < 0)
+        frame = 0;
     if (realtime())
         frame = std::min(frame, stream->lengthFrames);
     bool onDevice = audioDeviceOpen() && playing == stream;
@@ -564,6 +715,87 @@ bool soundStreamSetTime(SoundStream* stream, int ms)
         unlockAudioDevice();
     wakeSilentPlayer();
     return true;
+}
+
+// Frames are rounded up so that reading the time back gives the same ms.
+bool soundStreamSetTime(SoundStream* stream, int ms)
+{
+    if (!stream)
+        return fail(SOUND_ERR_INVALID_PARAM);
+    if (ms < 0)
+        ms = 0;
+    return setFrame(stream, ((int64_t)ms * outputRate + 999) / 1000);
+}
+
+bool soundStreamSetFrame(SoundStream* stream, int64_t frame)
+{
+    if (!stream)
+        return fail(SOUND_ERR_INVALID_PARAM);
+    return setFrame(stream, frame);
+}
+
+int64_t soundStreamGetFrame(SoundStream* stream)
+{
+    if (!stream) {
+        fail(SOUND_ERR_INVALID_PARAM);
+        return 0;
+    }
+    return (int64_t)std::floor(readClock(stream).heard);
+}
+
+int64_t soundStreamGetLengthFrames(SoundStream* stream)
+{
+    if (!stream) {
+        fail(SOUND_ERR_INVALID_PARAM);
+        return 0;
+    }
+    return stream->lengthFrames;
+}
+
+// Whatever was rendered or counted up to now keeps the old rule: a seam at
+// the next frame to write on a playing device, at the heard count otherwise.
+bool soundStreamSetLoop(SoundStream* stream, bool on, int64_t startFrame, int64_t endFrame)
+{
+    if (!stream)
+        return fail(SOUND_ERR_INVALID_PARAM);
+    if (on) {
+        endFrame = std::min(endFrame, stream->lengthFrames);
+        if (startFrame < 0 || endFrame <= startFrame)
+            return fail(SOUND_ERR_INVALID_PARAM);
+    }
+    bool onDevice = audioDeviceOpen() && playing == stream;
+    if (onDevice)
+        lockAudioDevice();
+    {
+        std::lock_guard<std::mutex> guard(stream->lock);
+        PlayClock& c = stream->clock;
+        Clock::time_point now = Clock::now();
+        double oldestRead = c.heardAtMark - std::max(0.0, offsetFrames());
+        if (onDevice && c.running) {
+            addSeam(stream, Seam{(double)c.writtenFrames, (double)nextFrame(stream)}, oldestRead);
+        } else if (realtime()) {
+            double count = heardCount(stream, now);
+            if (c.running) {
+                c.heardAtMark = count;
+                c.mark = now;
+            }
+            addSeam(stream, Seam{count, frameAtCount(stream, count)}, oldestRead);
+        }
+        stream->loop.on = on;
+        if (on) {
+            stream->loop.start = startFrame;
+            stream->loop.end = endFrame;
+        }
+    }
+    if (onDevice)
+        unlockAudioDevice();
+    wakeSilentPlayer();
+    return true;
+}
+
+int soundOutputRate()
+{
+    return outputRate;
 }
 
 int soundStreamGetLengthMs(SoundStream* stream)
@@ -586,7 +818,9 @@ int soundStreamRender(SoundStream* stream, int16_t* out, int frames)
         fail(SOUND_ERR_INVALID_PARAM);
         return 0;
     }
-    return renderFrames(stream, out, frames);
+    Seam seams[MAX_SEAMS];
+    int seamCount = 0;
+    return renderLooped(stream, out, frames, seams, &seamCount);
 }
 
 // --- the spectrum -------------------------------------------------------------
@@ -622,22 +856,31 @@ static void decodedWindow(SoundStream* s, int64_t end, float* mono)
         mono[offset + k] = (frames[2 * k] + frames[2 * k + 1]) / 65536.0f;
 }
 
+// A playing device has what the listener heard in its ring; otherwise (no
+// device, or paused, where steps move the clock over sound never played) the
+// window is decoded afresh, so a paused frame has the levels a still has.
 const float* soundGetSpectrum()
 {
     SoundStream* s = playing;
     if (!analyserOn || !s)
         return nullptr;
-    unsigned generation = 0;
-    int64_t end = (int64_t)std::floor(readFrame(s, &generation) - offsetFrames());
+    ClockReading r = readClock(s);
     float mono[SPECTRUM_WINDOW];
-    if (outputType == SOUND_OUTPUT_DEVICE) {
-        heardWindow(s, end, mono);
+    if (outputType == SOUND_OUTPUT_DEVICE && r.running) {
+        heardWindow(s, (int64_t)std::floor(r.count - offsetFrames()), mono);
+        s->spectrumFrame = -1;
     } else {
-        if (end == s->spectrumFrame && generation == s->spectrumGeneration)
+        int64_t end = (int64_t)std::floor(r.clock);
+        if (end == s->spectrumFrame && r.generation == s->spectrumGeneration)
             return spectrum;
+        bool onDevice = audioDeviceOpen();
+        if (onDevice)
+            lockAudioDevice();
         decodedWindow(s, end, mono);
+        if (onDevice)
+            unlockAudioDevice();
         s->spectrumFrame = end;
-        s->spectrumGeneration = generation;
+        s->spectrumGeneration = r.generation;
     }
     computeSpectrum(mono, spectrum);
     return spectrum;

@@ -49,14 +49,26 @@ int soundStreamGetTime(SoundStream* stream);
 // Negative goes to 0; at or past the end the stream ends.
 bool soundStreamSetTime(SoundStream* stream, int ms);
 int soundStreamGetLengthMs(SoundStream* stream);
+// The same position in output frames, exact to the sample: the frame heard
+// now (before the clock offset), and a seek that lands on the given frame.
+int64_t soundStreamGetFrame(SoundStream* stream);
+bool soundStreamSetFrame(SoundStream* stream, int64_t frame);
+int64_t soundStreamGetLengthFrames(SoundStream* stream);
+// While on, reaching endFrame goes on from startFrame without a gap: the
+// frame before endFrame, then startFrame. A position past the end plays on.
+// The end is cut to the stream's length; off keeps the range.
+bool soundStreamSetLoop(SoundStream* stream, bool on, int64_t startFrame, int64_t endFrame);
+// Output frames per second (the rate given to soundInit).
+int soundOutputRate();
 
 // How many ms the clock runs behind the sound (outputs with extra latency).
 void soundSetClockOffset(int ms);
 
 // Pulls the next frames of the stream as the device would receive them
-// (output rate, stereo, signed 16-bit), advancing it; the rest of `out` is
-// zeroed once the stream has ended. Returns the frames of sound written.
-// Only for streams not playing on a device.
+// (output rate, stereo, signed 16-bit, round the loop when one is on),
+// advancing it; the rest of `out` is zeroed once the stream has ended.
+// Returns the frames of sound written. Only for streams not playing on a
+// device.
 int soundStreamRender(SoundStream* stream, int16_t* out, int frames);
 
 void soundSetSpectrumActive(bool active);

@@ -31,3 +31,12 @@ extern const TimelineOps* timelineOps;  // realTimelineOps unless a test swaps i
 int cycleIndex(float t);
 // Intensity of the cycling section's mirror: 0.2..1.0, once per pattern.
 float mirrorPulse(float t);
+
+// What the effects at song time t make of the band levels: the smear's
+// spread per unit of band 0 (0 where no smear runs) and the number of
+// flicker layers added up, each as bright as band 2 makes it.
+struct BandUse {
+    float smearSpreadPerLevel;
+    int flickerLayers;
+};
+BandUse bandUseAt(float t);

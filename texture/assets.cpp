@@ -27,24 +27,40 @@ void makeMosaicTextures()
         mosaictex[i] = makeNoiseTexture(sizes[i], sizes[i], 0, 255, makeColor4(1.0f, 1.0f, 1.0f), DF_CLAMP);
 }
 
-static Texture* picture(const char* file, float scale, int flags)
+struct Picture {
+    const char* file;
+    Texture** texture;
+    float scale;
+    int flags;
+};
+
+// In loading order.
+static const Picture pictures[PICTURE_COUNT] = {
+    {"txtr1.jpg", &txtr1tex, 4.0f, 0},      {"txtr2.jpg", &txtr2tex, 1.0f, DF_CLAMP},
+    {"metal.jpg", &metaltex, 1.0f, DF_SPHEREMAP}, {"bg1.jpg", &bg1tex, 1.0f, DF_CLAMP},
+    {"bg2.jpg", &bg2tex, 1.0f, DF_CLAMP},   {"bg3.jpg", &bg3tex, 1.0f, DF_CLAMP},
+    {"bg4.jpg", &bg4tex, 1.0f, DF_CLAMP},   {"bg5.jpg", &bg5tex, 1.0f, DF_CLAMP},
+    {"bg6.jpg", &bg6tex, 1.0f, DF_CLAMP},   {"gridi.jpg", &gridtex, 1.0f, 0},
+};
+
+const char* pictureFile(int index)
 {
-    return loadTexture(dataPath(file).c_str(), makeColor4(scale, scale, scale), flags);
+    return index >= 0 && index < PICTURE_COUNT ? pictures[index].file : nullptr;
+}
+
+bool reloadPicture(int index)
+{
+    const Picture& p = pictures[index];
+    if (!*p.texture)
+        return false;
+    return reloadTexture(*p.texture, dataPath(p.file).c_str(), makeColor4(p.scale, p.scale, p.scale));
 }
 
 void prepareTextures()
 {
     noisetex = makeNoiseTexture(256, 256, 0, 255, makeColor4(1.0f, 1.0f, 1.0f), 0);
-    txtr1tex = picture("txtr1.jpg", 4.0f, 0);
-    txtr2tex = picture("txtr2.jpg", 1.0f, DF_CLAMP);
-    metaltex = picture("metal.jpg", 1.0f, DF_SPHEREMAP);
-    bg1tex = picture("bg1.jpg", 1.0f, DF_CLAMP);
-    bg2tex = picture("bg2.jpg", 1.0f, DF_CLAMP);
-    bg3tex = picture("bg3.jpg", 1.0f, DF_CLAMP);
-    bg4tex = picture("bg4.jpg", 1.0f, DF_CLAMP);
-    bg5tex = picture("bg5.jpg", 1.0f, DF_CLAMP);
-    bg6tex = picture("bg6.jpg", 1.0f, DF_CLAMP);
-    gridtex = picture("gridi.jpg", 1.0f, 0);
+    for (const Picture& p : pictures)
+        *p.texture = loadTexture(dataPath(p.file).c_str(), makeColor4(p.scale, p.scale, p.scale), p.flags);
     // Nothing draws the set, but its two million draws keep the random
     // sequence where the scenes expect it.
     noiseset = makeNoiseSet(6);

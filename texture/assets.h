@@ -25,3 +25,12 @@ void makeMosaicTextures();
 // Noise texture, the ten pictures, the noise set and the two screen
 // textures, each but the noise set followed by a black loading frame.
 void prepareTextures();
+
+// The ten pictures from the data folder, by index in loading order.
+const int PICTURE_COUNT = 10;
+// "txtr1.jpg" and so on; null outside 0..PICTURE_COUNT-1.
+const char* pictureFile(int index);
+// Reads the picture again into the same texture record (scenes keep their
+// pointers). A picture that fails keeps the old one, with a warning, and
+// gives false.
+bool reloadPicture(int index);

@@ -65,19 +65,16 @@ static uint8_t* padPicture(const uint8_t* rgb, int w, int h, int pw, int ph)
     return rgba;
 }
 
-Texture* loadTexture(const char* path, Color4 scale, int flags)
+// Into the texture object t already names; false (nothing changed) when
+// there is no memory for the padded copy or a side has no texture size.
+static bool uploadPicture(Texture* t, const uint8_t* rgb, int w, int h, Color4 scale)
 {
-    Texture* t = new Texture{};
-    int w = 0, h = 0;
-    uint8_t* rgb = loadJpeg(path, w, h);
     int pw = nextPowerOfTwo(w), ph = nextPowerOfTwo(h);
     if (pw == 0 || ph == 0)  // the decoder refuses such sides; never pad to nothing
-        failLoad("%s: a picture side is outside 2 to 65536 pixels%s", path, "");
+        return false;
     uint8_t* rgba = padPicture(rgb, w, h, pw, ph);
     if (!rgba)
-        failLoad("%s: not enough memory for its texture%s", path, "");
-    glGenTextures(1, &t->name);
-    t->flags = flags;
+        return false;
     t->width = pw;
     t->height = ph;
     t->scale.x = (float)((double)w / pw * scale.x);
@@ -85,8 +82,50 @@ Texture* loadTexture(const char* path, Color4 scale, int flags)
     t->scale.z = scale.z;
     glBindTexture(GL_TEXTURE_2D, t->name);
     gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA8, pw, ph, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-    std::free(rgb);
     std::free(rgba);
+    return true;
+}
+
+Texture* loadTexture(const char* path, Color4 scale, int flags)
+{
+    Texture* t = new Texture{};
+    int w = 0, h = 0;
+    uint8_t* rgb = loadJpeg(path, w, h);
+    glGenTextures(1, &t->name);
+    t->flags = flags;
+    if (!uploadPicture(t, rgb, w, h, scale))
+        failLoad("%s: not enough memory for its texture, or a side outside 2 to 65536 pixels%s", path, "");
+    std::free(rgb);
     presentLoadingFrame();
     return t;
+}
+
+bool reloadTexture(Texture* t, const char* path, Color4 scale)
+{
+    FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        warning("%s not found; the old picture stays", path);
+        return false;
+    }
+    struct stat info;
+    if (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+        std::fclose(file);
+        warning("%s is a folder, not a JPEG picture; the old picture stays", path);
+        return false;
+    }
+    JpegReport report;
+    int w = 0, h = 0;
+    uint8_t* rgb = decodeJpeg(file, w, h, 0, report);
+    std::fclose(file);
+    if (!rgb) {
+        warning("%s: %s; the old picture stays", path, report.reason);
+        return false;
+    }
+    if (report.warnings > 0)
+        warning("%s: %s (damaged picture; the unreadable part is filled in)", path, report.warning);
+    bool uploaded = uploadPicture(t, rgb, w, h, scale);
+    std::free(rgb);
+    if (!uploaded)
+        warning("%s: not enough memory for its texture; the old picture stays", path);
+    return uploaded;
 }

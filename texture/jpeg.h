@@ -25,3 +25,8 @@ uint8_t* loadJpeg(const char* path, int& width, int& height);
 // The picture padded to powers of two with opaque white, alpha from
 // brightness, full mip chain; scale shrunk to the picture's part.
 Texture* loadTexture(const char* path, Color4 scale, int flags);
+// The same into an existing record (same GL name and flags; size and scale
+// follow the new picture), for pictures changed while the show runs. Never
+// ends the program: a picture that can't be read leaves the texture as it
+// was and prints a warning naming the file; returns false then.
+bool reloadTexture(Texture* texture, const char* path, Color4 scale);
