@@ -1,12 +1,17 @@
 // Frame cost per timeline row, headless at 640x480, with the start-up phases
 // and an empty frame (clear and swap) as the baseline.
 // Usage: bench_frames [frames-per-row] [--data DIR]
+// Without --data: the default data ctest made in the build folder when it is
+// there (so the figures never depend on pictures someone put in data/),
+// otherwise ./data.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include <unistd.h>
 
 #include "app/headless.h"
 #include "bench/timeline_rows.h"
@@ -50,6 +55,8 @@ static std::vector<double> timeEmptyFrames(int n)
 int main(int argc, char** argv)
 {
     int perRow = 60;
+    if (access(ZANT_BENCH_DATA "/tunemix.mp3", R_OK) == 0)
+        dataDir = ZANT_BENCH_DATA;
     for (int i = 1; i < argc; i++) {
         if (!std::strcmp(argv[i], "--data") && i + 1 < argc)
             dataDir = argv[++i];

@@ -1,6 +1,9 @@
 // Where a timeline row's frame time goes: the scene and each effect timed
 // apart (each followed by glFinish), median per row, headless at 640x480.
 // Usage: bench_split [frames-per-row] [--row N] [--cpu] [--data DIR]
+// Without --data: the default data ctest made in the build folder when it is
+// there (so the figures never depend on pictures someone put in data/),
+// otherwise ./data.
 // --row N times only row N (0-based), handy under a profiler; --cpu counts
 // the process's CPU time (all renderer threads) instead of wall time, which
 // other work on a shared machine disturbs less.
@@ -11,6 +14,8 @@
 #include <cstring>
 #include <ctime>
 #include <vector>
+
+#include <unistd.h>
 
 #include "app/headless.h"
 #include "bench/timeline_rows.h"
@@ -129,6 +134,8 @@ int main(int argc, char** argv)
 {
     int perRow = 30;
     int only = -1;
+    if (access(ZANT_BENCH_DATA "/tunemix.mp3", R_OK) == 0)
+        dataDir = ZANT_BENCH_DATA;
     for (int i = 1; i < argc; i++) {
         if (!std::strcmp(argv[i], "--data") && i + 1 < argc)
             dataDir = argv[++i];

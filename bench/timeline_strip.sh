@@ -6,7 +6,9 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
-data="${2:-$root/data}"
+# The default data ctest made in the build folder, when there is one: the
+# source tree's data/ may hold someone's own pictures.
+if [ -n "${2:-}" ]; then data=$2; elif [ -e "$build/data/tunemix.mp3" ]; then data=$build/data; else data=$root/data; fi
 sheet="${3:-$build/timeline_strip.png}"
 zant="$build/zant"
 [ -x "$zant" ] || { echo "timeline_strip.sh: $zant not found; build the zant target first" >&2; exit 1; }

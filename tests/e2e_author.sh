@@ -23,10 +23,10 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/zant_e2e_author.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 data="$work/data"
 mkdir -p "$data"
-cp "$SRC"/data/*.jpg "$data/" 2>/dev/null
-[ -e "$data/bg1.jpg" ] && [ -e "$data/gridi.jpg" ] || { echo "FAIL: no pictures in $SRC/data"; exit 1; }
-if [ -e "$SRC/data/tunemix.mp3" ]; then
-  cp "$SRC/data/tunemix.mp3" "$data/"
+cp "$BIN"/data/*.jpg "$data/" 2>/dev/null
+[ -e "$data/bg1.jpg" ] && [ -e "$data/gridi.jpg" ] || { echo "FAIL: no pictures in $BIN/data"; exit 1; }
+if [ -e "$BIN/data/tunemix.mp3" ]; then
+  cp "$BIN/data/tunemix.mp3" "$data/"
 else
   ffmpeg -v error -f lavfi -i "sine=frequency=220:duration=90" -ac 2 -ar 44100 -c:a libmp3lame "$data/tunemix.mp3" ||
     { echo "FAIL: no song and no way to make one"; exit 1; }

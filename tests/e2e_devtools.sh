@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # End to end: the developer keys on the real program in a window under Xvfb,
 # typed with xdotool. Page Down twice steps two whole patterns (seen in the
-# seek log), two Space taps land in the pattern reached, Shift+S and Shift+I
+# seek log), two Space taps land where the seeks went, Shift+S and Shift+I
 # do nothing, "s" saves the frame, "i" then "s" saves it with the overlay's
 # white text in the bottom rows, and Escape quits (status 0) after writing
-# the taps to ticks.inc.
+# the taps to ticks.inc. Every key waits for the answer to the one before
+# (a seek line, a file, frames drawn), never for a fixed time.
 set -u
 ZANT=$1
 SRC=$2
@@ -14,20 +15,26 @@ export SDL_AUDIODRIVER=dummy ZANT_NO_DIALOGS=1 ZANT_LOG_SEEKS=1
 work=$(mktemp -d "${TMPDIR:-/tmp}/zant_e2e_devtools.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-# The show's own data when it is there; otherwise the pictures with a plain
-# one-minute tone as the song.
-data="$SRC/data"
-if [ ! -e "$data/tunemix.mp3" ]; then
-  data="$work/data"
-  mkdir -p "$data"
-  for f in "$SRC"/data/*.jpg; do [ -e "$f" ] && ln -s "$f" "$data/"; done
-  ffmpeg -v error -f lavfi -i "sine=frequency=220:duration=60" -ac 2 -ar 44100 -c:a libmp3lame "$data/tunemix.mp3" ||
-    { echo "FAIL: no song and no way to make one"; exit 1; }
-fi
+# The default data the test fixture made in the build folder.
+data="$BIN/data"
+[ -e "$data/tunemix.mp3" ] || { echo "FAIL: no $data/tunemix.mp3 (the data fixture makes it)"; exit 1; }
 
 cd "$work"
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  ZANT=$1; data=$2
+  ZANT=$1; data=$2; BIN=$3
+  # wait_for DESCRIPTION COMMAND...: up to a minute for COMMAND to succeed.
+  wait_for() {
+    local what=$1; shift
+    for i in $(seq 1 600); do "$@" && return 0; sleep 0.1; done
+    echo "FAIL: no $what within a minute"; cat log.txt; kill $pid 2>/dev/null; exit 1
+  }
+  lines() { grep -c "$1" log.txt; }
+  has_lines() { [ "$(lines "$1")" -ge "$2" ]; }
+  complete_bmp() { [ -f "$1" ] && [ "$(stat -c %s "$1")" -eq 921654 ]; }
+  tick_rows() { [ -f ticks.inc ] && [ "$(tail -1 ticks.inc)" = "};" ] && [ "$(grep -c "^ 64\*" ticks.inc)" -eq "$1" ]; }
+  # Two changes of the window picture: a whole frame drawn after the last key.
+  frames_drawn() { "$BIN/tests/xframes" "$wid" 2 || { echo "FAIL: no frames drawn"; kill $pid; exit 1; }; }
+
   "$ZANT" --windowed --nosound --data "$data" >log.txt 2>&1 &
   pid=$!
   wid=""
@@ -47,27 +54,43 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     grep -q "to pattern 0$" log.txt && break
   done
   grep -q "to pattern 0$" log.txt || { echo "FAIL: no answer to Home within a minute"; cat log.txt; kill $pid; exit 1; }
-  sleep 1
-  # A second apart, so each key finds a frame drawn since the last one.
-  xdotool key --delay 1000 Next Next
-  sleep 0.5
-  xdotool key --delay 700 space space
-  sleep 0.5
-  xdotool key --delay 300 shift+s shift+i
-  sleep 0.5
+  # The queued Homes are answered before the next key, which is all the order
+  # the checks need. Right after a seek the clock reads just below the
+  # pattern it went to, so the second Page Down waits until some of the new
+  # pattern has played: a fifth of a second is at least that much song.
+  xdotool key Next
+  wait_for "answer to the first Page Down" has_lines "to pattern [1-9]" 1
+  sleep 0.2
+  xdotool key Next
+  wait_for "answer to the second Page Down" has_lines "to pattern [1-9]" 2
+  # Each tap is written out with "t" so its answer can be seen; the second
+  # comes at least a fifth of a second later, two rows further on.
+  xdotool key space t
+  wait_for "first tap in ticks.inc" tick_rows 1
+  sleep 0.2
+  xdotool key space t
+  wait_for "second tap in ticks.inc" tick_rows 2
+  cp ticks.inc ticks_typed.inc
+  rm -f ticks.inc
+  xdotool key shift+s shift+i
+  frames_drawn
   xdotool key s
-  sleep 1
+  wait_for "first screenshot" complete_bmp vkt00000.bmp
   xdotool key i
-  sleep 1
+  frames_drawn
   xdotool key s
-  sleep 1
+  wait_for "second screenshot" complete_bmp vkt00001.bmp
+  # One more Home reads the clock: the taps must lie before that reading.
+  homes=$(lines "to pattern 0$")
+  xdotool key Home
+  wait_for "answer to the last Home" has_lines "to pattern 0$" $((homes + 1))
   xdotool key Escape 2>/dev/null
-  for i in $(seq 1 600); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done
-  if kill -0 $pid 2>/dev/null; then echo "FAIL: still running 30 s after Escape"; kill -9 $pid; exit 1; fi
+  for i in $(seq 1 600); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+  if kill -0 $pid 2>/dev/null; then echo "FAIL: still running a minute after Escape"; kill -9 $pid; exit 1; fi
   wait $pid; rc=$?
   echo "exit status $rc"
   [ $rc -eq 0 ]
-' _ "$ZANT" "$data"
+' _ "$ZANT" "$data" "$BIN"
 rc=$?
 echo "--- program output"; cat log.txt
 fail=0
@@ -83,21 +106,31 @@ read -r from1 to1 <<<"${seeks[0]:-0 -99}"
 read -r from2 to2 <<<"${seeks[1]:-0 -99}"
 check "first Page Down from $from1 goes to the next whole pattern ($to1)" \
   'awk -v f="$from1" -v t="$to1" "BEGIN{exit !(t == int(f) + 1)}"'
+# The second starts where the first went (the clock has moved on from
+# there, by however long the key took) and goes to the next whole pattern.
 check "second Page Down from $from2 goes one further ($to2)" \
-  'awk -v f="$from2" -v t="$to2" -v p="$to1" "BEGIN{exit !(t == p + 1 && f > p - 0.01 && f < p + 0.5)}"'
+  'awk -v f="$from2" -v t="$to2" -v p="$to1" "BEGIN{exit !(t == int(f) + 1 && f > p - 0.01)}"'
+# The clock as the last Home read it: everything typed came before.
+last_from=$(sed -n "s/^zant: seek from \([0-9.-]*\) to pattern 0$/\1/p" log.txt | tail -1)
 
-# Ticks: two taps, both in the pattern the seeks reached.
+# Ticks: two taps, between where the seeks went and the clock's last
+# reading, in the order typed. "t" wrote them as typed; Escape again. (A tap
+# in the very millisecond of a seek reads the row before it, as the clock
+# does.)
 check "ticks.inc written on Escape" '[ -f ticks.inc ]'
 if [ -f ticks.inc ]; then
   echo "--- ticks.inc"; cat ticks.inc
   check "ticks.inc opens and closes the table" \
     '[ "$(head -1 ticks.inc)" = "static int ticktable[]={" ] && [ "$(tail -1 ticks.inc)" = "};" ]'
+  check "Escape wrote the taps \"t\" wrote" 'cmp -s ticks.inc ticks_typed.inc'
   mapfile -t taps < <(sed -n "s/^ 64\*\([0-9]*\) + \([0-9]*\),$/\1 \2/p" ticks.inc)
   check "two tap rows (got ${#taps[@]})" '[ ${#taps[@]} -eq 2 ] && [ $(wc -l <ticks.inc) -eq 4 ]'
   read -r p1 r1 <<<"${taps[0]:-0 0}"
   read -r p2 r2 <<<"${taps[1]:-0 0}"
-  check "taps in pattern $to2, rows ascending ($p1:$r1, $p2:$r2)" \
-    '[ "$p1" = "$to2" ] && [ "$p2" = "$to2" ] && [ "$r2" -gt "$r1" ]'
+  tick1=$((p1 * 64 + r1)) tick2=$((p2 * 64 + r2))
+  check "taps from pattern $to2 on, before the clock read $last_from, rows ascending ($p1:$r1, $p2:$r2)" \
+    'awk -v a="$tick1" -v b="$tick2" -v p="$to2" -v e="${last_from:-0}" \
+      "BEGIN{exit !(a >= 64 * p - 1 && b > a && b <= int(e * 64))}"'
 fi
 
 # Pictures: pixel statistics from the bitmap, rows bottom first.

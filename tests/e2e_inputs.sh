@@ -7,8 +7,7 @@ ZANT=$1
 SRC=$2
 BIN=$3
 export ZANT_NO_DIALOGS=1 SDL_AUDIODRIVER=dummy
-data="$BIN/data"
-[ -e "$data/tunemix.mp3" ] || data="$SRC/data"
+data="$BIN/data"  # the default data the test fixture makes
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail=0

@@ -4,10 +4,13 @@
 set -u
 ZANT=$1
 SRC=$2
-cd "$SRC"
+BIN=$3
 export ZANT_NO_DIALOGS=1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The program reads ./data: here the default data the test fixture made.
+cd "$BIN"
+[ -e data/tunemix.mp3 ] || { echo "FAIL: no $BIN/data/tunemix.mp3 (the data fixture makes it)"; exit 1; }
 fail=0
 check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
 
@@ -38,7 +41,8 @@ kill -INT $pid
 wait $pid; rc=$?
 check "interrupted render ends with status 130 (got $rc)" '[ $rc -eq 130 ]'
 cutframes=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$work/cut.mp4" 2>/dev/null)
-check "interrupted file plays ($cutframes frames)" '[ -n "$cutframes" ] && [ "$cutframes" -gt 0 ] && [ "$cutframes" -lt 300 ]'
+# Fewer frames than the whole range (1600), however fast the machine.
+check "interrupted file plays ($cutframes frames)" '[ -n "$cutframes" ] && [ "$cutframes" -gt 0 ] && [ "$cutframes" -lt 1600 ]'
 
 expect_fail() {  # name, status, message, args...
   local name=$1 want=$2 msg=$3; shift 3

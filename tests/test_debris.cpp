@@ -2,6 +2,7 @@
 // and stops at 200, and which random draws place the 50 boxes.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -103,20 +104,73 @@ TEST_F(DebrisTest, OuterFacesLookOutOfTheBoxAndCutFacesAcrossIt)
                 << "piece " << p + 1 << " face " << f + 1;
             EXPECT_GT(dot3(n, out), 0.0) << "piece " << p + 1 << " face " << f + 1;
         }
-        // The cut faces of the first three pieces look at the box centre.
-        // The fourth piece's cut face (c011, c101, c110) is wound the other
-        // way, towards its own corner c111. That is how the cut table has
-        // always been; changing it would change which faces the scene shows.
+        // Every cut face faces out of its piece, which is towards the box
+        // centre: culled as back faces, a cut face wound the other way would
+        // let the piece vanish while it turns that side to the camera.
         Vec3 inner = m->faces[3].normal;
-        if (p < 3)
-            EXPECT_LT(dot3(inner, sub(m->center, boxCentre)), 0.0) << "piece " << p + 1;
-        else
-            EXPECT_GT(dot3(inner, sub(m->center, boxCentre)), 0.0) << "piece " << p + 1;
+        EXPECT_LT(dot3(inner, sub(m->center, boxCentre)), 0.0) << "piece " << p + 1;
         // The box is a cube, so the cut runs across three face diagonals.
         EXPECT_NEAR(std::fabs(inner.x), 1.0 / std::sqrt(3.0), 1e-6);
         EXPECT_NEAR(std::fabs(inner.y), 1.0 / std::sqrt(3.0), 1e-6);
         EXPECT_NEAR(std::fabs(inner.z), 1.0 / std::sqrt(3.0), 1e-6);
     }
+}
+
+// Pixels lit by one piece drawn white from outside, looking along -dir, with
+// back faces culled as the scene draws them.
+static int litPixelsFrom(const Mesh* piece, const double dir[3])
+{
+    glViewport(0, 0, 640, 480);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glDisable(GL_FOG);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+    glColor4f(1, 1, 1, 1);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-2, 2, -1.5, 1.5, 1, 20);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    // Any up vector not along the view direction.
+    const double up[3] = {std::fabs(dir[1]) > 0.9 ? 1.0 : 0.0, std::fabs(dir[1]) > 0.9 ? 0.0 : 1.0, 0.0};
+    gluLookAt(8 * dir[0], 8 * dir[1], 8 * dir[2], 0, 0, 0, up[0], up[1], up[2]);
+    glCallList(piece->list);
+    glFinish();
+    int lit = 0;
+    for (uint8_t v : readPixelsRgb(0, 0, 640, 480))
+        lit += v != 0;
+    return lit;
+}
+
+// A closed piece with every face wound out of it shows from any side. From
+// the six axes and the eight corner directions (the box centre's among them
+// for each piece), every piece of a box about the origin must draw.
+TEST_F(DebrisTest, EveryPieceShowsFromEverySideWithBackFacesCulled)
+{
+    makeDebrisBox(makeColor4(-1, -1, -1), makeColor4(1, 1, 1));
+    ASSERT_EQ(debris.count, 4);
+    std::vector<std::array<double, 3>> dirs;
+    for (int a = 0; a < 3; a++)
+        for (double sgn : {-1.0, 1.0}) {
+            std::array<double, 3> d = {0, 0, 0};
+            d[a] = sgn;
+            dirs.push_back(d);
+        }
+    const double s = 1.0 / std::sqrt(3.0);
+    for (double x : {-s, s})
+        for (double y : {-s, s})
+            for (double z : {-s, s})
+                dirs.push_back({x, y, z});
+    for (int p = 0; p < 4; p++)
+        for (const auto& d : dirs)
+            EXPECT_GT(litPixelsFrom(debris.pieces[p], d.data()), 1000)
+                << "piece " << p + 1 << " seen from (" << d[0] << ", " << d[1] << ", " << d[2] << ")";
 }
 
 TEST_F(DebrisTest, SmoothedNormalsEqualFaceNormalsBecauseNothingIsShared)

@@ -108,9 +108,10 @@ inline bool allBlack(const std::vector<uint8_t>& rgb)
     return true;
 }
 
-// The program's start-up, headless, from the default data folder: display,
-// assets, the column hall's compile, one cleared frame, music flag set.
-// Done once per process; false with a reason when the data is missing.
+// The program's start-up, headless, from the default data the test fixture
+// made in the build folder: display, assets, the column hall's compile, one
+// cleared frame, music flag set. Done once per process; false with a reason
+// when the data is missing.
 #include <string>
 #include <sys/stat.h>
 
@@ -129,13 +130,13 @@ inline bool startShowHeadless(std::string& reason)
     static std::string why;
     if (state == 0) {
         state = 2;
-        dataDir = std::string(ZANT_SOURCE_DIR) + "/data";
+        dataDir = std::string(ZANT_BINARY_DIR) + "/data";
         const char* files[] = {"txtr1.jpg", "txtr2.jpg", "metal.jpg", "bg1.jpg", "bg2.jpg",
                                "bg3.jpg",   "bg4.jpg",   "bg5.jpg",   "bg6.jpg", "gridi.jpg"};
         for (const char* f : files) {
             struct stat st;
             if (stat(dataPath(f).c_str(), &st) != 0) {
-                why = dataPath(f) + " is missing: run scripts/make-data.sh first";
+                why = dataPath(f) + " is missing: ctest makes it (test make_test_data)";
                 reason = why;
                 return false;
             }
