@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,10 +10,6 @@
 #include <cstdlib>
 
 #include "core/frame.h"
-
-// Low enough that the drawing threads win every contended moment, not so
-// low that the encoder starves when both cores are busy drawing.
-const int ENCODER_NICE = 10;
 
 bool ffmpegOnPath()
 {
@@ -51,7 +46,6 @@ bool startFfmpeg(const std::vector<std::string>& args, Encoder* encoder)
     if (pid == 0) {
         dup2(fds[0], 0);
         signal(SIGINT, SIG_IGN);
-        setpriority(PRIO_PROCESS, 0, ENCODER_NICE);
         execvp("ffmpeg", (char* const*)argv.data());
         _exit(127);
     }

@@ -15,9 +15,9 @@ struct Encoder {
 
 bool ffmpegOnPath();
 // Starts ffmpeg with `args` (after the program name) and its standard input
-// on a pipe. It runs at a lower priority than the drawing, so it takes what
-// the drawing leaves idle and catches up whenever the drawing waits. Ctrl+C
-// does not reach it: closing the pipe lets it finish the file.
+// on a pipe. Ctrl+C does not reach it: closing the pipe lets it finish the
+// file. (At a lower priority it took no less time on two cores: the drawing
+// keeps both busy, and a starved encoder only stretched the end.)
 bool startFfmpeg(const std::vector<std::string>& args, Encoder* encoder);
 // False once ffmpeg stopped taking data.
 bool writeToEncoder(Encoder& encoder, const uint8_t* data, size_t bytes);

@@ -4,10 +4,12 @@
 // included), for patterns 22-24 at 60 fps and for the whole song; the
 // stretch also at --size 1920x1080. Every figure includes a start-up: the
 // first two columns add the one measured here. Ratios are to the stretch's
-// playing time.
+// playing time. The last column says how much CPU time other processes took
+// meanwhile: on a shared machine only rows with little of it are worth quoting.
 // Usage: bench_render [--zant PATH] [--data DIR] [--quick]
 //   --zant  the program for the MP4 columns (default: ../zant beside this one)
 //   --quick the stretch only, without the whole song
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,6 +39,32 @@
 static double nowSeconds()
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// CPU seconds of every process on the machine (from /proc/stat) and of this
+// one with its children, so the difference is what others used.
+static double machineBusy()
+{
+    FILE* f = std::fopen("/proc/stat", "r");
+    unsigned long long v[8] = {};
+    if (f) {
+        if (std::fscanf(f, "cpu %llu %llu %llu %llu %llu %llu %llu %llu", &v[0], &v[1], &v[2], &v[3], &v[4],
+                        &v[5], &v[6], &v[7]) != 8)
+            v[0] = v[1] = v[2] = v[5] = v[6] = v[7] = 0;
+        std::fclose(f);
+    }
+    return (double)(v[0] + v[1] + v[2] + v[5] + v[6] + v[7]) / (double)sysconf(_SC_CLK_TCK);
+}
+
+static double ownBusy()
+{
+    double total = 0.0;
+    for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage u{};
+        getrusage(who, &u);
+        total += u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
+    }
+    return total;
 }
 
 struct Stretch {
@@ -139,11 +167,13 @@ int main(int argc, char** argv)
 
     std::printf("Render split at 60 fps (%s, in-process start-up %.2f s)\n",
                 (const char*)glGetString(GL_RENDERER), startup);
-    std::printf("| stretch | length | frames only | frames + read-back | MP4 640x480 | MP4 1920x1080 |\n");
-    std::printf("|---|---|---|---|---|---|\n");
+    std::printf("| stretch | length | frames only | frames + read-back | MP4 640x480 | MP4 1920x1080 | "
+                "others' CPU |\n");
+    std::printf("|---|---|---|---|---|---|---|\n");
     const char* way = "";
     for (const Stretch& s : stretches) {
         double length = (s.toMs - s.fromMs) / 1000.0;
+        double othersFrom = machineBusy() - ownBusy();
         std::printf("| %s (%ld frames) | %.2f s |", s.name, s.frames, length);
         std::fflush(stdout);
         cell(startup + framesOnly(s), length);
@@ -156,7 +186,7 @@ int main(int argc, char** argv)
             cell(fullRender(zant, s, "1920x1080"), length);
         else
             std::printf(" - |");
-        std::printf("\n");
+        std::printf(" %.1f s |\n", machineBusy() - ownBusy() - othersFrom);
     }
     std::printf("read-back: %s; MP4 columns: %s\n", way, zant.c_str());
     return 0;
