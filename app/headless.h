@@ -20,6 +20,9 @@ bool headlessStartup();
 // Draws the frame the show has at song time t (patterns) into the back buffer.
 void drawFrameAt(double t);
 void drawFrameAtMillis(int ms);
+// The same without waiting for the GL to finish it: a read-back that
+// follows waits only as long as it has to.
+void drawFrameAtMillisNoWait(int ms);
 
 // --still T --out F.png pairs, in the order given. Returns the exit status.
 int runStills(const Options& options);

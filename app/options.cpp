@@ -8,6 +8,8 @@
 
 #include "core/songtime.h"
 
+#include "app/outsize.h"
+
 static void addDisplayOptions(CLI::App& app, Options& o, bool& windowed, bool& fullscreen)
 {
     auto* w = app.add_flag("--windowed", windowed, "Run in a 640x480 window (skip the question)");
@@ -87,6 +89,26 @@ static void addHeadlessOptions(CLI::App& app, Options& o)
     app.add_option("--fps", o.fps, "Frames per second for --render")->capture_default_str();
     app.add_option("--from", o.fromPattern, "First pattern for --render");
     app.add_option("--to", o.toPattern, "Last pattern for --render (default: end of song)");
+    app.add_option("--size", o.sizeText,
+                   "Output size for --render and --still, e.g. 1920x1080: the show scaled up, kept 4:3 on black");
+}
+
+// A size is checked before any start-up work, so a typo costs nothing.
+static int checkSize(Options& o)
+{
+    if (o.sizeText.empty())
+        return -1;
+    if (o.renderOut.empty() && o.stills.empty()) {
+        std::fprintf(stderr, "zant: --size is for --render and --still (a window is scaled with --scale)\n");
+        return 2;
+    }
+    bool video = !o.renderOut.empty() && o.renderOut.find('%') == std::string::npos;
+    char err[256];
+    if (!parseOutputSize(o.sizeText, video, &o.outWidth, &o.outHeight, err, sizeof err)) {
+        std::fprintf(stderr, "zant: %s\n", err);
+        return 2;
+    }
+    return -1;
 }
 
 int parseOptions(int argc, char** argv, Options& options)
@@ -127,7 +149,9 @@ int parseOptions(int argc, char** argv, Options& options)
     options.dataGiven = app.count("--data") > 0;
     options.freezeGiven = app.count("--freeze") > 0;
     options.toGiven = app.count("--to") > 0;
-    return checkSongTimes(options, INFINITY) == 0 ? -1 : 2;
+    if (checkSongTimes(options, INFINITY) != 0)
+        return 2;
+    return checkSize(options);
 }
 
 // NaN fails both comparisons, so it is refused with the rest.

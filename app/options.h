@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/frame.h"
+
 struct Options {
     int fullscreenChoice = -1;  // -1 ask, 0 windowed, 1 fullscreen
     bool vsync = true;
@@ -21,6 +23,9 @@ struct Options {
     double fps = 60.0;
     double fromPattern = 0.0;
     double toPattern = -1.0;         // -1: end of song
+    std::string sizeText;            // --size as given
+    int outWidth = FRAME_WIDTH;      // what --size asked for, checked
+    int outHeight = FRAME_HEIGHT;
     int scale = 1;
     bool fullscreenDesktop = false;
     bool loop = false;               // --loop A:B given

@@ -1,11 +1,17 @@
 #include <chrono>
+#include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/display.h"
+#include "app/encoder.h"
 #include "app/headless.h"
 #include "app/options.h"
+#include "app/outsize.h"
 #include "core/datapath.h"
 #include "core/frame.h"
 #include "core/runstate.h"
@@ -54,9 +60,14 @@ bool headlessStartup()
 
 void drawFrameAtMillis(int ms)
 {
+    drawFrameAtMillisNoWait(ms);
+    glFinish();
+}
+
+void drawFrameAtMillisNoWait(int ms)
+{
     setSongMillis(ms);
     runTimeline();
-    glFinish();
 }
 
 void drawFrameAt(double t)
@@ -64,16 +75,47 @@ void drawFrameAt(double t)
     drawFrameAtMillis(millisForPatterns(t));
 }
 
+// --size: ffmpeg scales the frame and writes the PNG, as it does for video.
+static bool writeScaledPng(const Options& options, const std::string& out, const std::vector<uint8_t>& rgb)
+{
+    std::vector<std::string> args = rawFrameInput(1.0);
+    for (const std::string& a : {std::string("-vf"), outputFilter(options.outWidth, options.outHeight, false),
+                                 std::string("-pix_fmt"), std::string("rgb24"), std::string("-frames:v"),
+                                 std::string("1"), std::string("-update"), std::string("1"), out})
+        args.push_back(a);
+    Encoder scaler;
+    if (!startFfmpeg(args, &scaler)) {
+        std::fprintf(stderr, "zant: could not start ffmpeg: %s\n", std::strerror(errno));
+        return false;
+    }
+    bool sent = writeToEncoder(scaler, rgb.data(), rgb.size());
+    if (!finishEncoder(scaler) || !sent) {
+        std::fprintf(stderr, "zant: ffmpeg could not write %s\n", out.c_str());
+        return false;
+    }
+    return true;
+}
+
 int runStills(const Options& options)
 {
+    bool scaled = options.outWidth != FRAME_WIDTH || options.outHeight != FRAME_HEIGHT;
+    if (scaled && !ffmpegOnPath()) {
+        std::fprintf(stderr, "zant: the ffmpeg command is needed for --size and was not found "
+                             "(install the ffmpeg package)\n");
+        return 1;
+    }
     if (!headlessStartup())
         return 1;
+    signal(SIGPIPE, SIG_IGN);  // a failed ffmpeg shows up as a failed write
     std::vector<uint8_t> rgb;
     for (size_t i = 0; i < options.stills.size(); i++) {
         drawFrameAt(options.stills[i]);
         readFrameRgb(rgb, FRAME_WIDTH, FRAME_HEIGHT);
         char err[512];
-        if (!writePng(options.outs[i].c_str(), rgb.data(), FRAME_WIDTH, FRAME_HEIGHT, err, sizeof err)) {
+        if (scaled) {
+            if (!writeScaledPng(options, options.outs[i], rgb))
+                return 1;
+        } else if (!writePng(options.outs[i].c_str(), rgb.data(), FRAME_WIDTH, FRAME_HEIGHT, err, sizeof err)) {
             std::fprintf(stderr, "zant: %s\n", err);
             return 1;
         }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "music/analyser.h"
 #include "music/mp3decode.h"
@@ -29,6 +30,13 @@ struct Seam {
     double at;
     double frame;
 };
+
+// The offline spectrum's decoded copy: at most about 6 s of it is held, it
+// grows in steps, and a window further ahead than the jump is reached by a
+// seek rather than by decoding everything before it.
+const int64_t COPY_MAX_FRAMES = 1 << 18;
+const int64_t COPY_JUMP_FRAMES = 1 << 16;
+const int COPY_STEP = 4096;
 
 // Where the stream is, shared between the audio thread and its readers.
 struct PlayClock {
@@ -52,21 +60,40 @@ struct LoopRange {
     int64_t end = 0;
 };
 
-struct SoundStream {
+// One decode-and-convert position: an MP3 decoder feeding the rate
+// converter, and where its output stands against the song's frames.
+struct Conversion {
     Mp3Decoder* decoder = nullptr;
-    Mp3Info info{};
     AudioConverter* converter = nullptr;
     // Source frames go to the converter in chunks of chunkFrames only.
     int16_t* pending = nullptr;
     int pendingFrames = 0;
-    int chunkFrames = 0;
-    int64_t chunkOutFrames = 0;  // what one chunk converts to, exactly
     int64_t skipFrames = 0;  // converted frames before the seek target
     int64_t fedFrames = 0;   // source frames converted since the last seek
     int64_t seekFrame = 0;   // output frame where conversion restarted
     int64_t outFrame = 0;    // output frame the next render starts at
     int64_t outLimit = 0;    // output frame where the sound ends
     bool flushed = false;    // the decoder is exhausted and the converter flushed
+};
+
+// Without a device the spectrum reads the sound from here: a stretch of the
+// converted sound as mono samples, decoded once in order by its own
+// decoder, so a frame's window is a copy instead of a seek and a decode.
+// It slides along with the frames asked for and holds at most
+// COPY_MAX_FRAMES of them.
+struct DecodedCopy {
+    Conversion conversion;
+    std::vector<float> mono;  // mono[i] is output frame from + i
+    int64_t from = 0;
+};
+
+struct SoundStream {
+    const char* data = nullptr;
+    int dataLength = 0;
+    Mp3Info info{};
+    Conversion play;
+    int chunkFrames = 0;
+    int64_t chunkOutFrames = 0;  // what one chunk converts to, exactly
     int64_t lengthFrames = 0;
     int lengthMs = 0;
     SoundStreamCallback endCallback = nullptr;
@@ -85,6 +112,7 @@ struct SoundStream {
     // Decoded-window spectrum of the last position asked for.
     int64_t spectrumFrame = -1;
     unsigned spectrumGeneration = 0;
+    DecodedCopy* copy = nullptr;  // made by the first decoded window
 };
 
 static SoundOutput outputType = SOUND_OUTPUT_DEVICE;
@@ -146,69 +174,69 @@ static int convertChunk(int sourceRate)
     return unit * ((CONVERT_CHUNK + unit - 1) / unit);
 }
 
-static void putChunk(SoundStream* s)
+static void putChunk(const SoundStream* s, Conversion& c)
 {
-    converterPut(s->converter, s->pending, s->chunkFrames);
-    s->pendingFrames = 0;
+    converterPut(c.converter, c.pending, s->chunkFrames);
+    c.pendingFrames = 0;
 }
 
 // At the end the last batch is padded with silence, one more silent batch
 // pushes the resampler's look-ahead through, and the flush hands it all
 // over; outLimit then cuts the output where the sound ends.
-static void feedConverter(SoundStream* s)
+static void feedConverter(const SoundStream* s, Conversion& c)
 {
     const int channels = s->info.channels;
-    while (s->pendingFrames < s->chunkFrames) {
-        int n = mp3Read(s->decoder, s->pending + s->pendingFrames * channels, s->chunkFrames - s->pendingFrames);
+    while (c.pendingFrames < s->chunkFrames) {
+        int n = mp3Read(c.decoder, c.pending + c.pendingFrames * channels, s->chunkFrames - c.pendingFrames);
         if (n <= 0)
             break;
-        s->pendingFrames += n;
-        s->fedFrames += n;
+        c.pendingFrames += n;
+        c.fedFrames += n;
     }
-    if (s->pendingFrames == s->chunkFrames) {
-        putChunk(s);
+    if (c.pendingFrames == s->chunkFrames) {
+        putChunk(s, c);
         return;
     }
-    std::memset(s->pending + s->pendingFrames * channels, 0,
-                (size_t)(s->chunkFrames - s->pendingFrames) * channels * sizeof(int16_t));
-    putChunk(s);
-    std::memset(s->pending, 0, (size_t)s->chunkFrames * channels * sizeof(int16_t));
-    putChunk(s);
-    converterFlush(s->converter);
-    s->flushed = true;
-    int64_t converted = (s->fedFrames * outputRate + s->info.rate - 1) / s->info.rate;
-    s->outLimit = std::min(s->lengthFrames, s->seekFrame + converted);
+    std::memset(c.pending + c.pendingFrames * channels, 0,
+                (size_t)(s->chunkFrames - c.pendingFrames) * channels * sizeof(int16_t));
+    putChunk(s, c);
+    std::memset(c.pending, 0, (size_t)s->chunkFrames * channels * sizeof(int16_t));
+    putChunk(s, c);
+    converterFlush(c.converter);
+    c.flushed = true;
+    int64_t converted = (c.fedFrames * outputRate + s->info.rate - 1) / s->info.rate;
+    c.outLimit = std::min(s->lengthFrames, c.seekFrame + converted);
 }
 
 // Pulls converted frames (output rate, stereo, s16) through the decoder and
 // the converter; zero-fills what the stream can no longer give.
-static int renderFrames(SoundStream* s, int16_t* out, int frames)
+static int renderFrames(const SoundStream* s, Conversion& c, int16_t* out, int frames)
 {
     int filled = 0;
-    while (filled < frames && s->outFrame < s->outLimit) {
-        int available = converterAvailable(s->converter);
-        if (available > 0 && s->skipFrames > 0) {
+    while (filled < frames && c.outFrame < c.outLimit) {
+        int available = converterAvailable(c.converter);
+        if (available > 0 && c.skipFrames > 0) {
             int16_t scratch[CONVERT_CHUNK * 2];
-            int want = (int)std::min<int64_t>(std::min(available, CONVERT_CHUNK), s->skipFrames);
-            int got = converterGet(s->converter, scratch, want);
+            int want = (int)std::min<int64_t>(std::min(available, CONVERT_CHUNK), c.skipFrames);
+            int got = converterGet(c.converter, scratch, want);
             if (got <= 0)
                 break;
-            s->skipFrames -= got;
-            s->outFrame += got;
+            c.skipFrames -= got;
+            c.outFrame += got;
             continue;
         }
         if (available > 0) {
-            int64_t want = std::min<int64_t>(std::min(available, frames - filled), s->outLimit - s->outFrame);
-            int got = converterGet(s->converter, out + filled * 2, (int)want);
+            int64_t want = std::min<int64_t>(std::min(available, frames - filled), c.outLimit - c.outFrame);
+            int got = converterGet(c.converter, out + filled * 2, (int)want);
             if (got <= 0)
                 break;
             filled += got;
-            s->outFrame += got;
+            c.outFrame += got;
             continue;
         }
-        if (s->flushed)
+        if (c.flushed)
             break;
-        feedConverter(s);
+        feedConverter(s, c);
     }
     std::memset(out + filled * 2, 0, (size_t)(frames - filled) * 4);
     return filled;
@@ -217,10 +245,10 @@ static int renderFrames(SoundStream* s, int16_t* out, int frames)
 // The next frame the renderer gives.
 static int64_t nextFrame(const SoundStream* s)
 {
-    return s->outFrame + s->skipFrames;
+    return s->play.outFrame + s->play.skipFrames;
 }
 
-static void seekDecoder(SoundStream* s, int64_t frame);
+static void seekDecoder(const SoundStream* s, Conversion& c, int64_t frame);
 
 // renderFrames, going back to the loop's start each time the loop's end is
 // reached: the seam is sample-exact (the frame before the end, then the
@@ -235,10 +263,10 @@ static int renderLooped(SoundStream* s, int16_t* out, int frames, Seam* seams, i
         bool bounded = loop.on && nextFrame(s) < loop.end;
         if (bounded)
             want = (int)std::min<int64_t>(want, loop.end - nextFrame(s));
-        int got = renderFrames(s, out + filled * 2, want);
+        int got = renderFrames(s, s->play, out + filled * 2, want);
         filled += got;
-        if (bounded && s->outFrame >= loop.end) {
-            seekDecoder(s, loop.start);
+        if (bounded && s->play.outFrame >= loop.end) {
+            seekDecoder(s, s->play, loop.start);
             if (*seamCount < MAX_SEAMS)
                 seams[(*seamCount)++] = Seam{(double)filled, (double)loop.start};
             continue;
@@ -254,17 +282,38 @@ static int renderLooped(SoundStream* s, int16_t* out, int frames, Seam* seams, i
 // the frames up to the target are dropped: the converter then has the same
 // input around every frame as in a run from the start, so what follows a
 // seek is exactly what a full decode gives at that frame.
-static void seekDecoder(SoundStream* s, int64_t frame)
+static void seekDecoder(const SoundStream* s, Conversion& c, int64_t frame)
 {
     int64_t chunk = std::max<int64_t>(0, frame / s->chunkOutFrames - 1);
-    mp3Seek(s->decoder, chunk * s->chunkFrames);
-    converterClear(s->converter);
-    s->pendingFrames = 0;
-    s->fedFrames = 0;
-    s->seekFrame = s->outFrame = chunk * s->chunkOutFrames;
-    s->skipFrames = frame - s->outFrame;
-    s->outLimit = s->lengthFrames;
-    s->flushed = false;
+    mp3Seek(c.decoder, chunk * s->chunkFrames);
+    converterClear(c.converter);
+    c.pendingFrames = 0;
+    c.fedFrames = 0;
+    c.seekFrame = c.outFrame = chunk * s->chunkOutFrames;
+    c.skipFrames = frame - c.outFrame;
+    c.outLimit = s->lengthFrames;
+    c.flushed = false;
+}
+
+// Each conversion has its own decoder on the stream's data.
+static bool openConversion(const SoundStream* s, Conversion& c)
+{
+    Mp3OpenResult result;
+    c.decoder = mp3Open((const unsigned char*)s->data, (size_t)s->dataLength, &result);
+    c.converter = c.decoder ? newAudioConverter(s->info.channels, s->info.rate, outputRate) : nullptr;
+    if (!c.converter)
+        return false;
+    c.pending = new int16_t[(size_t)s->chunkFrames * s->info.channels];
+    c.outLimit = s->lengthFrames;
+    return true;
+}
+
+static void closeConversion(Conversion& c)
+{
+    mp3Close(c.decoder);
+    freeAudioConverter(c.converter);
+    delete[] c.pending;
+    c = Conversion{};
 }
 
 // --- the clock ----------------------------------------------------------------
@@ -525,15 +574,17 @@ SoundStream* soundStreamOpen(const char* data, int length)
         return nullptr;
     }
     SoundStream* s = new SoundStream;
-    s->decoder = decoder;
+    s->data = data;
+    s->dataLength = length;
     s->info = info;
-    s->converter = converter;
+    s->play.decoder = decoder;
+    s->play.converter = converter;
     s->lengthFrames = (info.lengthSamples * outputRate + info.rate - 1) / info.rate;
     s->lengthMs = (int)(info.lengthSamples * 1000 / info.rate);
-    s->outLimit = s->lengthFrames;
+    s->play.outLimit = s->lengthFrames;
     s->chunkFrames = convertChunk(info.rate);
     s->chunkOutFrames = (int64_t)s->chunkFrames * outputRate / info.rate;
-    s->pending = new int16_t[(size_t)s->chunkFrames * info.channels];
+    s->play.pending = new int16_t[(size_t)s->chunkFrames * info.channels];
     s->ring = new float[RING_FRAMES]();
     resetClock(s, 0);
     return s;
@@ -557,10 +608,11 @@ bool soundStreamClose(SoundStream* stream)
     if (!stream)
         return fail(SOUND_ERR_INVALID_PARAM);
     detach(stream);
-    mp3Close(stream->decoder);
-    freeAudioConverter(stream->converter);
+    closeConversion(stream->play);
+    if (stream->copy)
+        closeConversion(stream->copy->conversion);
+    delete stream->copy;
     delete[] stream->ring;
-    delete[] stream->pending;
     delete stream;
     return true;
 }
@@ -610,7 +662,7 @@ static void resumeDevice(SoundStream* s)
     PlayClock& c = s->clock;
     int64_t count = (int64_t)c.heardAtMark;
     int64_t frame = (int64_t)std::llround(frameAtCount(s, (double)count));
-    seekDecoder(s, frame);
+    seekDecoder(s, s->play, frame);
     addSeam(s, Seam{(double)count, (double)frame}, (double)count - std::max(0.0, offsetFrames()));
     c.writtenFrames = c.restartCount = count;
     c.heardAtMark = c.capAtMark = (double)count;
@@ -704,7 +756,7 @@ static bool setFrame(SoundStream* stream, int64_t frame)
     bool onDevice = audioDeviceOpen() && playing == stream;
     if (onDevice)
         lockAudioDevice();
-    seekDecoder(stream, frame);
+    seekDecoder(stream, stream->play, frame);
     {
         std::lock_guard<std::mutex> guard(stream->lock);
         bool running = stream->clock.running;
@@ -840,20 +892,61 @@ static void heardWindow(SoundStream* s, int64_t end, float* mono)
     }
 }
 
-// Without a device nothing was written, so the window is decoded afresh.
+// Without a device nothing was written, so the window comes from the
+// decoded copy. The copy runs forward from where the last jump put it: a
+// frame there holds exactly what a full decode gives (see seekDecoder), so
+// the window does not depend on what was asked for before.
+static bool fillCopy(SoundStream* s, int64_t first, int64_t end)
+{
+    if (!s->copy) {
+        s->copy = new DecodedCopy;
+        if (!openConversion(s, s->copy->conversion)) {
+            closeConversion(s->copy->conversion);
+            delete s->copy;
+            s->copy = nullptr;
+            return false;
+        }
+        seekDecoder(s, s->copy->conversion, first);
+        s->copy->from = first;
+    }
+    DecodedCopy& d = *s->copy;
+    int64_t to = d.from + (int64_t)d.mono.size();
+    if (first < d.from || first > to + COPY_JUMP_FRAMES) {
+        seekDecoder(s, d.conversion, first);
+        d.from = to = first;
+        d.mono.clear();
+    }
+    // A render moves forward: what lies before this window is not needed again.
+    if ((int64_t)d.mono.size() > COPY_MAX_FRAMES) {
+        d.mono.erase(d.mono.begin(), d.mono.begin() + (first - d.from));
+        d.from = first;
+    }
+    int16_t stereo[COPY_STEP * 2];
+    while (to < end) {
+        renderFrames(s, d.conversion, stereo, COPY_STEP);
+        for (int k = 0; k < COPY_STEP; k++)
+            d.mono.push_back((stereo[2 * k] + stereo[2 * k + 1]) / 65536.0f);
+        to += COPY_STEP;
+    }
+    return true;
+}
+
 static void decodedWindow(SoundStream* s, int64_t end, float* mono)
 {
-    int16_t frames[SPECTRUM_WINDOW * 2];
     std::fill(mono, mono + SPECTRUM_WINDOW, 0.0f);
     if (end <= 0)
         return;
     int64_t first = std::max<int64_t>(0, end - SPECTRUM_WINDOW);
-    int count = (int)(end - first);
-    seekDecoder(s, first);
-    renderFrames(s, frames, count);
-    int offset = SPECTRUM_WINDOW - count;
-    for (int k = 0; k < count; k++)
-        mono[offset + k] = (frames[2 * k] + frames[2 * k + 1]) / 65536.0f;
+    if (!fillCopy(s, first, end))
+        return;
+    const float* from = s->copy->mono.data() + (first - s->copy->from);
+    std::copy(from, from + (end - first), mono + SPECTRUM_WINDOW - (end - first));
+}
+
+int64_t soundSpectrumCopyFrames()
+{
+    SoundStream* s = playing;
+    return s && s->copy ? (int64_t)s->copy->mono.size() : 0;
 }
 
 // A playing device has what the listener heard in its ring; otherwise (no

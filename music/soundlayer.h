@@ -75,3 +75,6 @@ void soundSetSpectrumActive(bool active);
 // 512 values in 0..1 for the 1024 samples before the play position; null
 // while the analyser is off or nothing plays.
 const float* soundGetSpectrum();
+// For tests: output frames the offline spectrum holds decoded (it keeps a
+// bounded stretch of the song, not the whole song).
+int64_t soundSpectrumCopyFrames();

@@ -40,7 +40,7 @@ man)
   for opt in $("$ZANT" --help | grep -oE -- '--[a-z][a-z-]+' | sort -u); do
     check "describes $opt" 'grep -qF -- "*$opt*" "$SRC/docs/zant.6.scd"'
   done
-  for var in $(cd "$SRC" && grep -rhoE 'getenv\("ZANT_[A-Z_]+"\)' app core devtools fx mesh music render scenes texture |
+  for var in $(cd "$SRC" && grep -rhoE 'getenv\("ZANT_[A-Z_]+"\)' app core platform devtools fx mesh music render scenes texture |
                grep -oE 'ZANT_[A-Z_]+' | sort -u) SDL_AUDIODRIVER XDG_DATA_HOME; do
     check "describes $var" 'grep -qF -- "*$var*" "$SRC/docs/zant.6.scd"'
   done

@@ -1,0 +1,29 @@
+// The ffmpeg command as a child process that reads raw frames from a pipe:
+// the video encoder of --render and the scaler of --size.
+#pragma once
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Encoder {
+    pid_t pid = -1;
+    int pipeFd = -1;
+};
+
+bool ffmpegOnPath();
+// Starts ffmpeg with `args` (after the program name) and its standard input
+// on a pipe. Ctrl+C does not reach it: closing the pipe lets it finish the
+// file. (At a lower priority it took no less time on two cores: the drawing
+// keeps both busy, and a starved encoder only stretched the end.)
+bool startFfmpeg(const std::vector<std::string>& args, Encoder* encoder);
+// False once ffmpeg stopped taking data.
+bool writeToEncoder(Encoder& encoder, const uint8_t* data, size_t bytes);
+// Closes the pipe and waits: true when ffmpeg finished without an error.
+bool finishEncoder(Encoder& encoder);
+
+// ffmpeg's input options for raw frames as GL reads them: RGB, 640x480,
+// bottom row first (the output filter flips them).
+std::vector<std::string> rawFrameInput(double fps);
