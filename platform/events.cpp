@@ -24,7 +24,7 @@ static KeyCode keyCodeOf(SDL_Keycode sym)
 static int modsOf(Uint16 mod)
 {
     return ((mod & KMOD_SHIFT) ? KEYMOD_SHIFT : 0) | ((mod & KMOD_CTRL) ? KEYMOD_CTRL : 0) |
-           ((mod & KMOD_ALT) ? KEYMOD_ALT : 0);
+        ((mod & KMOD_ALT) ? KEYMOD_ALT : 0);
 }
 
 bool pollEvent(Event& event)
@@ -34,9 +34,7 @@ bool pollEvent(Event& event)
         return false;
     event = Event{};
     switch (e.type) {
-    case SDL_QUIT:
-        event.type = EVENT_QUIT;
-        break;
+    case SDL_QUIT: event.type = EVENT_QUIT; break;
     case SDL_KEYDOWN:
         event.type = EVENT_KEY_DOWN;
         event.key = keyCodeOf(e.key.keysym.sym);
@@ -45,11 +43,9 @@ bool pollEvent(Event& event)
         break;
     case SDL_TEXTINPUT:
         event.type = EVENT_TEXT;
-        std::strncpy(event.text, e.text.text, sizeof event.text - 1);
+        std::memcpy(event.text, e.text.text, sizeof event.text - 1);  // SDL keeps 32 bytes, 0-terminated
         break;
-    default:
-        event.type = EVENT_NONE;
-        break;
+    default: event.type = EVENT_NONE; break;
     }
     return true;
 }
