@@ -33,8 +33,8 @@ static void finishDisplaySetup()
 static void openScaledDisplay(const DisplayOptions& options)
 {
     char err[256] = "";
-    ScaledWindowResult result = createScaledWindow(options.scale, options.fullscreenDesktop, options.vsync,
-                                                   err, sizeof err);
+    ScaledWindowResult result =
+        createScaledWindow(options.scale, options.fullscreenDesktop, options.vsync, err, sizeof err);
     if (result == SCALED_NO_WINDOW)
         initFailed(err);
     if (result == SCALED_NO_FRAME)
@@ -51,8 +51,8 @@ void initDisplay(const DisplayOptions& options)
         openScaledDisplay(options);
     } else {
         // Only an explicit No gives a window.
-        bool fullscreen = options.fullscreenChoice < 0 ? askYesNo("ZANT", "Fullscreen?") != 0
-                                                       : options.fullscreenChoice == 1;
+        bool fullscreen =
+            options.fullscreenChoice < 0 ? askYesNo("ZANT", "Fullscreen?") != 0 : options.fullscreenChoice == 1;
         if (!createGlWindow(fullscreen, screenwidth, screenheight, 32, 32, "ZANT", 0, 0, options.vsync))
             initFailed(platformError());
     }

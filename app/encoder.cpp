@@ -79,8 +79,7 @@ bool finishEncoder(Encoder& encoder)
     if (encoder.pid < 0)
         return false;
     int status = 0;
-    while (waitpid(encoder.pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(encoder.pid, &status, 0) < 0 && errno == EINTR) { }
     encoder.pid = -1;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
@@ -90,6 +89,6 @@ std::vector<std::string> rawFrameInput(double fps)
     char size[32], rate[32];
     std::snprintf(size, sizeof size, "%dx%d", FRAME_WIDTH, FRAME_HEIGHT);
     std::snprintf(rate, sizeof rate, "%.6g", fps);
-    return {"-nostdin", "-y", "-loglevel", "error", "-f", "rawvideo", "-pix_fmt", "rgb24",
-            "-s", size, "-r", rate, "-i", "-"};
+    return {"-nostdin", "-y", "-loglevel", "error", "-f", "rawvideo", "-pix_fmt",
+            "rgb24",    "-s", size,        "-r",    rate, "-i",       "-"};
 }

@@ -66,7 +66,7 @@ std::string frameName(const FramePattern& pattern, long frame)
     int want = pattern.width - (int)digits.size() - (frame < 0 ? 1 : 0);
     if (want > 0)
         pad.assign((size_t)want, pattern.zeroPad ? '0' : ' ');
-    std::string number = pattern.zeroPad ? (frame < 0 ? "-" : "") + pad + digits
-                                         : pad + (frame < 0 ? "-" : "") + digits;
+    std::string number =
+        pattern.zeroPad ? (frame < 0 ? "-" : "") + pad + digits : pad + (frame < 0 ? "-" : "") + digits;
     return pattern.prefix + number + pattern.suffix;
 }

@@ -54,8 +54,9 @@ static void startSoundtrack(const Options& options)
 static int runShow(const Options& options)
 {
     if (!haveDisplay()) {
-        std::fprintf(stderr, "zant: no display (DISPLAY and WAYLAND_DISPLAY are unset). Run it on a "
-                             "desktop or under xvfb-run, or use the headless modes --still or --render.\n");
+        std::fprintf(stderr,
+                     "zant: no display (DISPLAY and WAYLAND_DISPLAY are unset). Run it on a "
+                     "desktop or under xvfb-run, or use the headless modes --still or --render.\n");
         return 1;
     }
     DisplayOptions display;
@@ -92,7 +93,8 @@ static int checkDataFolder(const Options& options)
         return 1;
     }
     if (!S_ISDIR(info.st_mode)) {
-        std::fprintf(stderr, "zant: --data %s: not a folder (give the folder that holds tunemix.mp3 and the pictures)\n",
+        std::fprintf(stderr,
+                     "zant: --data %s: not a folder (give the folder that holds tunemix.mp3 and the pictures)\n",
                      options.dataDir.c_str());
         return 1;
     }

@@ -18,7 +18,8 @@ static void addDisplayOptions(CLI::App& app, Options& o, bool& windowed, bool& f
     app.add_flag("--fullscreen-desktop", o.fullscreenDesktop,
                  "Fullscreen at the desktop's resolution, picture kept 4:3");
     app.add_option("--scale", o.scale, "Window scale factor (2 gives 1280x960)")->check(CLI::Range(1, 8));
-    app.add_flag_callback("--no-vsync", [&o]() { o.vsync = false; }, "Don't wait for the vertical blank");
+    app.add_flag_callback(
+        "--no-vsync", [&o]() { o.vsync = false; }, "Don't wait for the vertical blank");
 }
 
 static void addSoundOptions(CLI::App& app, Options& o)
@@ -82,9 +83,11 @@ bool loopFitsSong(const Options& options, int songMillis)
 static void addHeadlessOptions(CLI::App& app, Options& o)
 {
     app.add_option("--still", o.stills, "Render the frame at song time T (patterns) headless; repeatable")
-        ->allow_extra_args(false)->take_all();
+        ->allow_extra_args(false)
+        ->take_all();
     app.add_option("--out", o.outs, "PNG file for the matching --still; repeatable")
-        ->allow_extra_args(false)->take_all();
+        ->allow_extra_args(false)
+        ->take_all();
     app.add_option("--render", o.renderOut, "Render the show headless to a video (.mp4/.mkv) or PNG pattern");
     app.add_option("--fps", o.fps, "Frames per second for --render")->capture_default_str();
     app.add_option("--from", o.fromPattern, "First pattern for --render");

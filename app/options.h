@@ -11,27 +11,27 @@ struct Options {
     bool vsync = true;
     bool nosound = false;
     int audioOffsetMs = 0;
-    std::string dataDir;             // empty: searched for (core/datadirs.h)
-    bool dataGiven = false;          // --data named the folder
+    std::string dataDir;     // empty: searched for (core/datadirs.h)
+    bool dataGiven = false;  // --data named the folder
     bool freezeGiven = false;
     bool toGiven = false;
-    double startPattern = 0.0;       // seek here once the music starts
-    double freezePattern = -1.0;     // >= 0: hold the clock at this pattern
-    std::vector<double> stills;      // song times in patterns
-    std::vector<std::string> outs;   // one PNG per still
-    std::string renderOut;           // video or numbered PNG pattern
+    double startPattern = 0.0;      // seek here once the music starts
+    double freezePattern = -1.0;    // >= 0: hold the clock at this pattern
+    std::vector<double> stills;     // song times in patterns
+    std::vector<std::string> outs;  // one PNG per still
+    std::string renderOut;          // video or numbered PNG pattern
     double fps = 60.0;
     double fromPattern = 0.0;
-    double toPattern = -1.0;         // -1: end of song
-    std::string sizeText;            // --size as given
-    int outWidth = FRAME_WIDTH;      // what --size asked for, checked
+    double toPattern = -1.0;     // -1: end of song
+    std::string sizeText;        // --size as given
+    int outWidth = FRAME_WIDTH;  // what --size asked for, checked
     int outHeight = FRAME_HEIGHT;
     int scale = 1;
     bool fullscreenDesktop = false;
-    bool loop = false;               // --loop A:B given
-    double loopStart = 0.0;          // patterns
+    bool loop = false;       // --loop A:B given
+    double loopStart = 0.0;  // patterns
     double loopEnd = 0.0;
-    bool watch = false;              // reload data files as they change
+    bool watch = false;  // reload data files as they change
 };
 
 // Parses argv. Returns -1 to go on, or the exit status to leave with

@@ -29,13 +29,13 @@ bool parseOutputSize(const std::string& text, bool video, int* width, int* heigh
         return false;
     }
     if (w < FRAME_WIDTH || h < FRAME_HEIGHT || w > MAX_OUTPUT_WIDTH || h > MAX_OUTPUT_HEIGHT) {
-        std::snprintf(err, errSize, "--size %dx%d is out of range: it scales the %dx%d show up, to at most %dx%d",
-                      w, h, FRAME_WIDTH, FRAME_HEIGHT, MAX_OUTPUT_WIDTH, MAX_OUTPUT_HEIGHT);
+        std::snprintf(err, errSize, "--size %dx%d is out of range: it scales the %dx%d show up, to at most %dx%d", w, h,
+                      FRAME_WIDTH, FRAME_HEIGHT, MAX_OUTPUT_WIDTH, MAX_OUTPUT_HEIGHT);
         return false;
     }
     if (video && (w % 2 != 0 || h % 2 != 0)) {
-        std::snprintf(err, errSize, "--size %dx%d: a video needs an even width and height (yuv420p), e.g. %dx%d",
-                      w, h, w + w % 2, h + h % 2);
+        std::snprintf(err, errSize, "--size %dx%d: a video needs an even width and height (yuv420p), e.g. %dx%d", w, h,
+                      w + w % 2, h + h % 2);
         return false;
     }
     *width = w;
@@ -69,8 +69,7 @@ std::string outputFilter(int width, int height, bool video)
     char filter[512];
     // Converting while scaling takes the colour of every source pixel, not
     // of a 320x240 subsampled copy; the pad then works on the output format.
-    std::snprintf(filter, sizeof filter, "vflip,scale=%d:%d:flags=lanczos%s,pad=%d:%d:%d:%d:black", r.width,
-                  r.height, video ? ":out_color_matrix=bt709:out_range=tv,format=yuv420p" : "", width, height,
-                  r.x, r.y);
+    std::snprintf(filter, sizeof filter, "vflip,scale=%d:%d:flags=lanczos%s,pad=%d:%d:%d:%d:black", r.width, r.height,
+                  video ? ":out_color_matrix=bt709:out_range=tv,format=yuv420p" : "", width, height, r.x, r.y);
     return filter;
 }

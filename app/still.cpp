@@ -100,8 +100,9 @@ int runStills(const Options& options)
 {
     bool scaled = options.outWidth != FRAME_WIDTH || options.outHeight != FRAME_HEIGHT;
     if (scaled && !ffmpegOnPath()) {
-        std::fprintf(stderr, "zant: the ffmpeg command is needed for --size and was not found "
-                             "(install the ffmpeg package)\n");
+        std::fprintf(stderr,
+                     "zant: the ffmpeg command is needed for --size and was not found "
+                     "(install the ffmpeg package)\n");
         return 1;
     }
     if (!headlessStartup())

@@ -107,13 +107,14 @@ static int checkRequest(const Options& o, VideoJob& job)
     }
     // ffmpeg writes scaled sequences itself, and it pads numbers with zeros only.
     if (job.pngSequence && !o.sizeText.empty() && job.pattern.width > 0 && !job.pattern.zeroPad) {
-        std::fprintf(stderr, "zant: --render %s: with --size the number is written as %%d or %%0Nd\n",
-                     job.out.c_str());
+        std::fprintf(stderr, "zant: --render %s: with --size the number is written as %%d or %%0Nd\n", job.out.c_str());
         return 2;
     }
     if (!job.pngSequence && !endsWith(job.out, ".mp4") && !endsWith(job.out, ".mkv")) {
-        std::fprintf(stderr, "zant: --render wants a .mp4 or .mkv file, or a PNG pattern such as "
-                             "frames/%%05d.png (got %s)\n", job.out.c_str());
+        std::fprintf(stderr,
+                     "zant: --render wants a .mp4 or .mkv file, or a PNG pattern such as "
+                     "frames/%%05d.png (got %s)\n",
+                     job.out.c_str());
         return 2;
     }
     std::string folder = folderOf(job.out);
@@ -127,13 +128,15 @@ static int checkRequest(const Options& o, VideoJob& job)
         return 1;
     }
     if (!job.pngSequence && !ffmpegOnPath()) {
-        std::fprintf(stderr, "zant: the ffmpeg command is needed for video output and was not found "
-                             "(install the ffmpeg package, or render a PNG sequence)\n");
+        std::fprintf(stderr,
+                     "zant: the ffmpeg command is needed for video output and was not found "
+                     "(install the ffmpeg package, or render a PNG sequence)\n");
         return 1;
     }
     if (scaled(job) && !ffmpegOnPath()) {
-        std::fprintf(stderr, "zant: the ffmpeg command is needed for --size and was not found "
-                             "(install the ffmpeg package)\n");
+        std::fprintf(stderr,
+                     "zant: the ffmpeg command is needed for --size and was not found "
+                     "(install the ffmpeg package)\n");
         return 1;
     }
     return 0;
@@ -170,13 +173,15 @@ static std::vector<std::string> videoArguments(const VideoJob& job)
     std::snprintf(dur, sizeof dur, "%.6f", job.frames / job.fps);
     std::vector<std::string> args = rawFrameInput(job.fps);
     const char* preset = scaled(job) ? "ultrafast" : "veryfast";
-    std::vector<std::string> rest = {"-ss", from, "-t", dur, "-i", dataPath("tunemix.mp3"),
-                                     "-map", "0:v", "-map", "1:a", "-vf", outputFilter(job.width, job.height, true),
-                                     "-c:v", "libx264", "-preset", preset, "-crf", "18", "-pix_fmt", "yuv420p"};
+    std::vector<std::string> rest = {
+        "-ss",      from,      "-t",      dur,    "-i",   dataPath("tunemix.mp3"),
+        "-map",     "0:v",     "-map",    "1:a",  "-vf",  outputFilter(job.width, job.height, true),
+        "-c:v",     "libx264", "-preset", preset, "-crf", "18",
+        "-pix_fmt", "yuv420p"};
     args.insert(args.end(), rest.begin(), rest.end());
     if (scaled(job)) {
-        for (const char* a : {"-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709",
-                              "-color_range", "tv"})
+        for (const char* a :
+             {"-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv"})
             args.push_back(a);
     }
     for (const char* a : {"-c:a", "aac", "-b:a", "192k", "-shortest"})
@@ -190,8 +195,9 @@ static std::vector<std::string> videoArguments(const VideoJob& job)
 static std::vector<std::string> scaledPngArguments(const VideoJob& job)
 {
     std::vector<std::string> args = rawFrameInput(job.fps);
-    std::vector<std::string> rest = {"-vf", outputFilter(job.width, job.height, false), "-pix_fmt", "rgb24",
-                                     "-f", "image2", "-start_number", "0", job.out};
+    std::vector<std::string> rest = {
+        "-vf",  outputFilter(job.width, job.height, false), "-pix_fmt", "rgb24", "-f", "image2", "-start_number", "0",
+        job.out};
     args.insert(args.end(), rest.begin(), rest.end());
     return args;
 }

@@ -52,7 +52,8 @@ static std::vector<uint8_t> gridTexels()
     return all;
 }
 
-template <class F> static double msPerCall(int n, F f)
+template<class F>
+static double msPerCall(int n, F f)
 {
     glFinish();
     auto start = std::chrono::steady_clock::now();
@@ -89,13 +90,16 @@ int main(int argc, char** argv)
         mosaictex[i] = makeNoiseTexture(sizes[i], sizes[i], 0, 255, Color4{1, 1, 1, 0}, DF_CLAMP);
     std::printf("renderer: %s\n", (const char*)glGetString(GL_RENDERER));
     std::printf("ms per call, frame upload subtracted, %d calls each\n", n);
-    std::printf("  smearEffect(5 pairs)          %7.2f\n", msPerCall(n, [&] { smearEffect(screen, 5, 4.0f, 0.3f, 0); }));
+    std::printf("  smearEffect(5 pairs)          %7.2f\n",
+                msPerCall(n, [&] { smearEffect(screen, 5, 4.0f, 0.3f, 0); }));
     std::printf("  mirrorEffect                  %7.2f\n", msPerCall(n, [&] { mirrorEffect(screen, 0.6f, DF_ADD); }));
     mosaicSampling = MOSAIC_COPIES;
-    std::printf("  mosaicGlow, 1360 pixel copies %7.2f\n", msPerCall(n, [&] { mosaicGlow(0.5f, DF_ADD | DF_NEAREST); }));
+    std::printf("  mosaicGlow, 1360 pixel copies %7.2f\n",
+                msPerCall(n, [&] { mosaicGlow(0.5f, DF_ADD | DF_NEAREST); }));
     auto copied = gridTexels();
     mosaicSampling = MOSAIC_READBACK;
-    std::printf("  mosaicGlow, one read-back     %7.2f\n", msPerCall(n, [&] { mosaicGlow(0.5f, DF_ADD | DF_NEAREST); }));
+    std::printf("  mosaicGlow, one read-back     %7.2f\n",
+                msPerCall(n, [&] { mosaicGlow(0.5f, DF_ADD | DF_NEAREST); }));
     auto readBack = gridTexels();
     std::printf("grids identical both ways: %s\n", copied == readBack ? "yes" : "NO");
     return 0;

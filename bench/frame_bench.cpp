@@ -24,7 +24,6 @@
 #include "texture/assets.h"
 #include "texture/assets.h"
 
-
 static double nowSeconds()
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -75,8 +74,8 @@ int main(int argc, char** argv)
     std::sort(empty.begin(), empty.end());
     double baseline = empty[empty.size() / 2];
     std::printf("| %-32s | %7s | %7s | %6s | %6s |\n", "row", "med ms", "p95 ms", "fps", "/empty");
-    std::printf("|%s|%s|%s|%s|%s|\n", "----------------------------------", "---------", "---------",
-                "--------", "-------");
+    std::printf("|%s|%s|%s|%s|%s|\n", "----------------------------------", "---------", "---------", "--------",
+                "-------");
     std::vector<double> e = empty;
     summarise("empty frame (clear + swap)", e, baseline);
     for (const Row& row : rows) {

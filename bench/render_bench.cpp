@@ -48,8 +48,8 @@ static double machineBusy()
     FILE* f = std::fopen("/proc/stat", "r");
     unsigned long long v[8] = {};
     if (f) {
-        if (std::fscanf(f, "cpu %llu %llu %llu %llu %llu %llu %llu %llu", &v[0], &v[1], &v[2], &v[3], &v[4],
-                        &v[5], &v[6], &v[7]) != 8)
+        if (std::fscanf(f, "cpu %llu %llu %llu %llu %llu %llu %llu %llu", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5],
+                        &v[6], &v[7]) != 8)
             v[0] = v[1] = v[2] = v[5] = v[6] = v[7] = 0;
         std::fclose(f);
     }
@@ -114,8 +114,8 @@ static double fullRender(const std::string& zant, const Stretch& s, const char* 
     std::snprintf(from, sizeof from, "%.6f", patternsForMillis(s.fromMs));
     std::snprintf(to, sizeof to, "%.6f", patternsForMillis(s.toMs));
     std::string out = "/tmp/bench_render_" + std::to_string(getpid()) + ".mp4";
-    std::vector<const char*> argv = {zant.c_str(), "--data", dataDir.c_str(), "--render", out.c_str(),
-                                     "--fps", "60", "--from", from, "--to", to};
+    std::vector<const char*> argv = {zant.c_str(), "--data", dataDir.c_str(), "--render", out.c_str(), "--fps", "60",
+                                     "--from",     from,     "--to",          to};
     if (size) {
         argv.push_back("--size");
         argv.push_back(size);
@@ -165,8 +165,8 @@ int main(int argc, char** argv)
     for (Stretch& s : stretches)
         s.frames = (long)std::floor((s.toMs - s.fromMs) * 60.0 / 1000.0);
 
-    std::printf("Render split at 60 fps (%s, in-process start-up %.2f s)\n",
-                (const char*)glGetString(GL_RENDERER), startup);
+    std::printf("Render split at 60 fps (%s, in-process start-up %.2f s)\n", (const char*)glGetString(GL_RENDERER),
+                startup);
     std::printf("| stretch | length | frames only | frames + read-back | MP4 640x480 | MP4 1920x1080 | "
                 "others' CPU |\n");
     std::printf("|---|---|---|---|---|---|---|\n");

@@ -23,7 +23,6 @@
 #include "scenes/timeline.h"
 #include "texture/assets.h"
 
-
 enum Part { SCENE, SMEAR, MIRROR, MOSAIC, OVERLAY, FLICKER, PART_COUNT };
 static const char* partNames[PART_COUNT] = {"scene", "smear", "mirror", "mosaic", "overlay", "flicker"};
 static double frameParts[PART_COUNT];
@@ -52,13 +51,48 @@ static void stopTimer(Part part, double t0)
     frameParts[part] += (nowSeconds() - t0) * 1000.0;
 }
 
-static void timedSilhouette(float t) { double t0 = startTimer(); realTimelineOps.silhouette(t); stopTimer(SCENE, t0); }
-static void timedCubeSwarm(float t) { double t0 = startTimer(); realTimelineOps.cubeSwarm(t); stopTimer(SCENE, t0); }
-static void timedBoxes(float t) { double t0 = startTimer(); realTimelineOps.breakingBoxes(t); stopTimer(SCENE, t0); }
-static void timedHall(float t, int mode) { double t0 = startTimer(); realTimelineOps.columnHall(t, mode); stopTimer(SCENE, t0); }
-static void timedTunnel(float t) { double t0 = startTimer(); realTimelineOps.slabTunnel(t); stopTimer(SCENE, t0); }
-static void timedMetal(float t) { double t0 = startTimer(); realTimelineOps.metalModel(t); stopTimer(SCENE, t0); }
-static void timedFlicker(float t) { double t0 = startTimer(); realTimelineOps.flicker(t); stopTimer(FLICKER, t0); }
+static void timedSilhouette(float t)
+{
+    double t0 = startTimer();
+    realTimelineOps.silhouette(t);
+    stopTimer(SCENE, t0);
+}
+static void timedCubeSwarm(float t)
+{
+    double t0 = startTimer();
+    realTimelineOps.cubeSwarm(t);
+    stopTimer(SCENE, t0);
+}
+static void timedBoxes(float t)
+{
+    double t0 = startTimer();
+    realTimelineOps.breakingBoxes(t);
+    stopTimer(SCENE, t0);
+}
+static void timedHall(float t, int mode)
+{
+    double t0 = startTimer();
+    realTimelineOps.columnHall(t, mode);
+    stopTimer(SCENE, t0);
+}
+static void timedTunnel(float t)
+{
+    double t0 = startTimer();
+    realTimelineOps.slabTunnel(t);
+    stopTimer(SCENE, t0);
+}
+static void timedMetal(float t)
+{
+    double t0 = startTimer();
+    realTimelineOps.metalModel(t);
+    stopTimer(SCENE, t0);
+}
+static void timedFlicker(float t)
+{
+    double t0 = startTimer();
+    realTimelineOps.flicker(t);
+    stopTimer(FLICKER, t0);
+}
 
 static void timedSmear(Texture* tex, int count, float spread, float dir, int flags)
 {
@@ -150,8 +184,7 @@ int main(int argc, char** argv)
         return 1;
     static const TimelineOps ops = timedOps();
     timelineOps = &ops;
-    std::printf("GL renderer: %s; %s time\n\n", (const char*)glGetString(GL_RENDERER),
-                cpuClock ? "CPU" : "wall");
+    std::printf("GL renderer: %s; %s time\n\n", (const char*)glGetString(GL_RENDERER), cpuClock ? "CPU" : "wall");
     std::printf("| %-32s | %7s |", "row (median ms)", "frame");
     for (int p = 0; p < PART_COUNT; p++)
         std::printf(" %7s |", partNames[p]);

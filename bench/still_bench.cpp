@@ -44,9 +44,9 @@ static Frame makeFrame(const char* name, int kind)
         for (int x = 0; x < W; x++) {
             float& d = f.depth[y * W + x];
             switch (kind) {
-            case 0: d = 0.0f; break;                                            // radius 9 everywhere
-            case 1: d = 1.0f; break;                                            // far plane, 5.8
-            case 2: d = (float)(0.5 + 0.5 * (x + W * y) / (double)(W * H)); break;  // new radius each pixel
+            case 0: d = 0.0f; break;                                                   // radius 9 everywhere
+            case 1: d = 1.0f; break;                                                   // far plane, 5.8
+            case 2: d = (float)(0.5 + 0.5 * (x + W * y) / (double)(W * H)); break;     // new radius each pixel
             default: d = y < H / 2 ? 1.0f : (float)(1.0 - std::pow(0.3, 2.5)); break;  // half sky, half in focus
             }
         }

@@ -11,7 +11,7 @@
 namespace fs = std::filesystem;
 
 const char* const showDataFiles[11] = {
-    "tunemix.mp3", "txtr1.jpg", "txtr2.jpg", "metal.jpg", "bg1.jpg", "bg2.jpg",
+    "tunemix.mp3", "txtr1.jpg", "txtr2.jpg", "metal.jpg", "bg1.jpg",   "bg2.jpg",
     "bg3.jpg",     "bg4.jpg",   "bg5.jpg",   "bg6.jpg",   "gridi.jpg",
 };
 
@@ -119,7 +119,7 @@ DataSearchResult searchDataFolders(const std::vector<std::string>& candidates)
         lines += "\n  " + shownName(folder) + ": " + whatIsMissing(folder, missing);
     }
     result.report = "no folder holds the show's data (tunemix.mp3 and the ten pictures). Tried:" + lines +
-                    "\nPut the files in one of these folders, or name a folder that has them with --data DIR.";
+        "\nPut the files in one of these folders, or name a folder that has them with --data DIR.";
     return result;
 }
 

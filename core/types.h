@@ -14,11 +14,11 @@ struct Color4 {
 };
 
 struct Texture {
-    uint32_t name;   // GL texture object
-    Color4 scale;    // texture-matrix scale applied at every bind
-    int32_t width;   // stored level-0 size in texels
+    uint32_t name;  // GL texture object
+    Color4 scale;   // texture-matrix scale applied at every bind
+    int32_t width;  // stored level-0 size in texels
     int32_t height;
-    int32_t flags;   // draw flags fixed at creation
+    int32_t flags;  // draw flags fixed at creation
 };
 
 struct TextureSet {
@@ -32,13 +32,13 @@ struct MeshFace {
 };
 
 struct Mesh {
-    uint32_t list;             // display list holding the whole mesh
+    uint32_t list;  // display list holding the whole mesh
     int32_t vertexCount;
     int32_t faceCount;
-    MeshFace* faces;           // owned
-    const float (*positions)[4];   // caller's 16-byte entries, not copied
-    float (*normals)[4];       // owned, smoothed unit vertex normals
-    const float (*texcoords)[4];   // caller's entries, or null
+    MeshFace* faces;              // owned
+    const float (*positions)[4];  // caller's 16-byte entries, not copied
+    float (*normals)[4];          // owned, smoothed unit vertex normals
+    const float (*texcoords)[4];  // caller's entries, or null
     Vec3 center;
     int32_t flags;
 };

@@ -28,8 +28,8 @@ static bool writeRows(FILE* f, const uint8_t* rgb, int width, int height)
         return false;
     }
     png_init_io(png, f);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = height - 1; y >= 0; y--)
         png_write_row(png, (png_const_bytep)(rgb + (size_t)y * width * 3));

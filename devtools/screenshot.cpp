@@ -49,9 +49,10 @@ static bool writeBmp(const char* name, const uint8_t* bgr, int width, int height
 {
     FILE* file = std::fopen(name, "wb");
     if (!file) {
-        std::fprintf(stderr, "zant: warning: cannot create %s (%s); no picture saved. "
-                             "Run zant from a folder you can write to.\n", name,
-                     std::strerror(errno));
+        std::fprintf(stderr,
+                     "zant: warning: cannot create %s (%s); no picture saved. "
+                     "Run zant from a folder you can write to.\n",
+                     name, std::strerror(errno));
         return false;
     }
     uint8_t header[54];
@@ -166,7 +167,7 @@ struct BlurKernel {
     int count;
     int dx[kernelSide * kernelSide];
     int dy[kernelSide * kernelSide];
-    int offset[kernelSide * kernelSide];  // dy * width + dx
+    int offset[kernelSide * kernelSide];           // dy * width + dx
     double scaledWeight[kernelSide * kernelSide];  // 65536 * w
 };
 
@@ -221,8 +222,8 @@ static int clampInt(int v, int low, int high)
     return v < low ? low : (v > high ? high : v);
 }
 
-static void splatPixel(const BlurKernel& k, const uint8_t* source, int x, int y, int width, int height,
-                       double area, int32_t* acc)
+static void splatPixel(const BlurKernel& k, const uint8_t* source, int x, int y, int width, int height, double area,
+                       int32_t* acc)
 {
     bool inside = x >= k.reach && y >= k.reach && x + k.reach < width && y + k.reach < height;
     if (inside) {

@@ -172,10 +172,10 @@ void formatStatusLines(float songTime, double fps, char lines[3][STATUS_LINE_SIZ
     glGetIntegerv(GL_STENCIL_BITS, &stencil);
     std::snprintf(lines[0], STATUS_LINE_SIZE, "t:%5.2f bpp:%i abits: %i zbits: %i fps: %5.2f", songTime,
                   red + green + blue, alpha, depth, fps);
-    std::snprintf(lines[1], STATUS_LINE_SIZE, "xpos:%5.2f  ypos:%5.2f  zpos:%5.2f  xrot:%5.2f  yrot:%5.2f", xpos,
-                  ypos, zpos, xrot, yrot);
-    std::snprintf(lines[2], STATUS_LINE_SIZE, "ogl vers:%i.%i  stencilbits:%i/%i  VC:%i PC:%i", major, minor,
-                  stencil, formatStencilBits, vertexcount, polygoncount);
+    std::snprintf(lines[1], STATUS_LINE_SIZE, "xpos:%5.2f  ypos:%5.2f  zpos:%5.2f  xrot:%5.2f  yrot:%5.2f", xpos, ypos,
+                  zpos, xrot, yrot);
+    std::snprintf(lines[2], STATUS_LINE_SIZE, "ogl vers:%i.%i  stencilbits:%i/%i  VC:%i PC:%i", major, minor, stencil,
+                  formatStencilBits, vertexcount, polygoncount);
 }
 
 static void drawStatusLine(const char* line, float x, float y)

@@ -195,8 +195,7 @@ static void readBackMosaicGrids()
         }
         bindTexture(grid, 0);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, grid->width, grid->height, GL_RGBA, GL_UNSIGNED_BYTE,
-                        texels.data());
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, grid->width, grid->height, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
     }
     glPopClientAttrib();
 }
@@ -226,7 +225,7 @@ void mosaicGlow(float intensity, int flags)
     }
     // Copied rows run bottom-up, so each grid is drawn flipped.
     for (int i = 0; i < 4; i++)
-        drawTexturedQuad(mosaictex[i], 0.0f, 0.0f, 1.0f, 1.0f, -1.0f, 0.0f,
-                         (float)((double)intensity * (i + 1) * 0.25), flags);
+        drawTexturedQuad(mosaictex[i], 0.0f, 0.0f, 1.0f, 1.0f, -1.0f, 0.0f, (float)((double)intensity * (i + 1) * 0.25),
+                         flags);
     popState();
 }

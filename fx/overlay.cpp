@@ -79,13 +79,13 @@ static bool onlyMagnified(const Texture* texture, float zoom, float scaleX, floa
 {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    const double span = std::max(texture->width * std::fabs((double)scaleX / zoom),
-                                 texture->height * std::fabs((double)scaleY / zoom));
+    const double span =
+        std::max(texture->width * std::fabs((double)scaleX / zoom), texture->height * std::fabs((double)scaleY / zoom));
     return 2.0 * span <= std::min(viewport[2], viewport[3]);
 }
 
-void drawTexturedQuad(const Texture* texture, float shiftX, float shiftY, float zoom, float scaleX,
-                      float scaleY, float angle, float intensity, int flags)
+void drawTexturedQuad(const Texture* texture, float shiftX, float shiftY, float zoom, float scaleX, float scaleY,
+                      float angle, float intensity, int flags)
 {
     pushState();
     bindTexture(texture, flags);

@@ -8,5 +8,5 @@
 void drawOverlay(const Texture* texture, float intensity, int flags);
 // Texture coordinates rotated (degrees) and scaled about the centre, then
 // shifted; the texture's own scale is discarded.
-void drawTexturedQuad(const Texture* texture, float shiftX, float shiftY, float zoom, float scaleX,
-                      float scaleY, float angle, float intensity, int flags);
+void drawTexturedQuad(const Texture* texture, float shiftX, float shiftY, float zoom, float scaleX, float scaleY,
+                      float angle, float intensity, int flags);

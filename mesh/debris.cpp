@@ -49,7 +49,7 @@ Mesh* loadModelMesh(int flags)
 Mesh* makeDebrisPiece(const float (*vertices)[4], const int (*triangles)[3])
 {
     // Planar mapping in world units: the texture repeats every unit.
-    float (*texcoords)[4] = new float[12][4];
+    float(*texcoords)[4] = new float[12][4];
     for (int i = 0; i < 12; i++) {
         texcoords[i][0] = vertices[i][0] + vertices[i][2];
         texcoords[i][1] = vertices[i][1] + vertices[i][2];

@@ -117,8 +117,8 @@ static void recordImmediate(const Mesh* mesh)
     glEndList();
 }
 
-Mesh* compileMesh(const int (*triangles)[3], const float (*positions)[4], const float (*texcoords)[4],
-                  int vertexCount, int faceCount, int flags)
+Mesh* compileMesh(const int (*triangles)[3], const float (*positions)[4], const float (*texcoords)[4], int vertexCount,
+                  int faceCount, int flags)
 {
     Mesh* mesh = new Mesh{};
     mesh->vertexCount = vertexCount;

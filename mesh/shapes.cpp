@@ -29,9 +29,9 @@ const float squareUv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
 
 Mesh* makeCubeMesh(float s, int flags)
 {
-    float (*positions)[4] = new float[24][4];
-    float (*texcoords)[4] = new float[24][4];
-    int (*triangles)[3] = new int[12][3];
+    float(*positions)[4] = new float[24][4];
+    float(*texcoords)[4] = new float[24][4];
+    int(*triangles)[3] = new int[12][3];
     for (int f = 0; f < 6; f++) {
         for (int k = 0; k < 4; k++) {
             int v = f * 4 + k;
@@ -59,9 +59,9 @@ Mesh* makeTubeMesh(int segments, int rows, int flags)
     int n = segments, m = rows, r = n + 1;
     int vertexCount = (n + 1) * (m + 1);
     int faceCount = 2 * n * m;
-    float (*positions)[4] = new float[vertexCount][4];
-    float (*texcoords)[4] = new float[vertexCount][4];
-    int (*triangles)[3] = new int[faceCount][3];
+    float(*positions)[4] = new float[vertexCount][4];
+    float(*texcoords)[4] = new float[vertexCount][4];
+    int(*triangles)[3] = new int[faceCount][3];
 
     for (int i = 0; i <= m; i++) {
         for (int j = 0; j <= n; j++) {

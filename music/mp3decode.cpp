@@ -41,7 +41,9 @@ static off_t seekImage(void* h, off_t offset, int whence)
     return target;
 }
 
-static void releaseImage(void*) {}
+static void releaseImage(void*)
+{
+}
 
 static bool initLibrary()
 {
@@ -109,10 +111,8 @@ Mp3Decoder* mp3Open(const unsigned char* data, size_t size, Mp3OpenResult* resul
         return nullptr;
     }
     *result = MP3_NOT_MP3;
-    bool ok = size > 0 &&
-              mpg123_replace_reader_handle(d->handle, readImage, seekImage, releaseImage) == MPG123_OK &&
-              mpg123_open_handle(d->handle, &d->image) == MPG123_OK &&
-              mpg123_scan(d->handle) == MPG123_OK && fixFormat(d);
+    bool ok = size > 0 && mpg123_replace_reader_handle(d->handle, readImage, seekImage, releaseImage) == MPG123_OK &&
+        mpg123_open_handle(d->handle, &d->image) == MPG123_OK && mpg123_scan(d->handle) == MPG123_OK && fixFormat(d);
     if (ok) {
         off_t length = mpg123_length(d->handle);
         d->info.lengthSamples = length;

@@ -19,7 +19,6 @@ void setSongMillis(int ms);
 // Length of the decoded song in milliseconds (after startMusic*).
 int songLengthMillis();
 
-
 double songTime();
 int songMillis();
 void seekSong(float patterns);

@@ -46,10 +46,10 @@ struct PlayClock {
     double heardAtMark = 0.0;   // output count heard at `mark`
     double capAtMark = 0.0;     // what the next device period will report
     Clock::time_point mark{};
-    int64_t endCount = -1;      // output count one past the last sound; -1 until known
+    int64_t endCount = -1;  // output count one past the last sound; -1 until known
     bool endFired = false;
-    unsigned generation = 0;    // bumped by every seek
-    Seam seams[MAX_SEAMS];      // in order of `at`; seams[0] is the seek
+    unsigned generation = 0;  // bumped by every seek
+    Seam seams[MAX_SEAMS];    // in order of `at`; seams[0] is the seek
     int seamCount = 0;
 };
 
@@ -101,7 +101,7 @@ struct SoundStream {
 
     std::mutex lock;  // guards clock and ring; changes to loop hold it too
     PlayClock clock;
-    float* ring = nullptr;             // indexed by output count
+    float* ring = nullptr;  // indexed by output count
     int64_t ringFrom = 0, ringTo = 0;
     // Read by the renderer, changed only with the device and `lock` held.
     LoopRange loop;
@@ -702,9 +702,9 @@ bool soundStreamSetPaused(SoundStream* s, bool paused)
 }
 
 struct ClockReading {
-    double count;   // output count heard now
-    double heard;   // stream frame heard now
-    double clock;   // stream frame the clock shows (the offset taken off)
+    double count;  // output count heard now
+    double heard;  // stream frame heard now
+    double clock;  // stream frame the clock shows (the offset taken off)
     bool running;
     unsigned generation;
 };

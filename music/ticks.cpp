@@ -22,8 +22,9 @@ void writeTickFile()
 {
     FILE* file = std::fopen("ticks.inc", "w");
     if (!file) {
-        std::fprintf(stderr, "zant: warning: cannot create ticks.inc (%s); the ticks were not saved. "
-                             "Run zant from a folder you can write to.\n",
+        std::fprintf(stderr,
+                     "zant: warning: cannot create ticks.inc (%s); the ticks were not saved. "
+                     "Run zant from a folder you can write to.\n",
                      std::strerror(errno));
         return;
     }

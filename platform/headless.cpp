@@ -14,8 +14,7 @@ static EGLSurface eglSurface = EGL_NO_SURFACE;
 
 static EGLDisplay openSurfacelessDisplay()
 {
-    auto getPlatformDisplay =
-        (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
+    auto getPlatformDisplay = (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
     if (getPlatformDisplay) {
         EGLDisplay d = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
         if (d != EGL_NO_DISPLAY)
@@ -35,9 +34,19 @@ static int configAttrib(EGLDisplay d, EGLConfig c, EGLint name)
 // preferring no alpha plane like the window's pixel format.
 static bool chooseConfig(EGLDisplay d, EGLConfig* out)
 {
-    const EGLint want[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                           EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
-                           EGL_DEPTH_SIZE, 24, EGL_NONE};
+    const EGLint want[] = {EGL_SURFACE_TYPE,
+                           EGL_PBUFFER_BIT,
+                           EGL_RENDERABLE_TYPE,
+                           EGL_OPENGL_BIT,
+                           EGL_RED_SIZE,
+                           8,
+                           EGL_GREEN_SIZE,
+                           8,
+                           EGL_BLUE_SIZE,
+                           8,
+                           EGL_DEPTH_SIZE,
+                           24,
+                           EGL_NONE};
     EGLConfig configs[256];
     EGLint count = 0;
     if (!eglChooseConfig(d, want, configs, 256, &count) || count == 0)
@@ -49,8 +58,7 @@ static bool chooseConfig(EGLDisplay d, EGLConfig* out)
             configAttrib(d, c, EGL_BLUE_SIZE) != 8)
             continue;
         int score = (configAttrib(d, c, EGL_ALPHA_SIZE) == 0 ? 4 : 0) +
-                    (configAttrib(d, c, EGL_STENCIL_SIZE) == 0 ? 2 : 0) +
-                    (configAttrib(d, c, EGL_DEPTH_SIZE) >= 24 ? 1 : 0);
+            (configAttrib(d, c, EGL_STENCIL_SIZE) == 0 ? 2 : 0) + (configAttrib(d, c, EGL_DEPTH_SIZE) >= 24 ? 1 : 0);
         if (score > bestScore) {
             best = i;
             bestScore = score;
@@ -87,8 +95,7 @@ bool createHeadlessContext(char* err, int errSize)
     eglContext = eglCreateContext(eglDisplay, config, EGL_NO_CONTEXT, nullptr);
     if (eglSurface == EGL_NO_SURFACE || eglContext == EGL_NO_CONTEXT ||
         !eglMakeCurrent(eglDisplay, eglSurface, eglSurface, eglContext)) {
-        std::snprintf(err, errSize, "EGL: could not create a 640x480 pbuffer context (error 0x%x)",
-                      eglGetError());
+        std::snprintf(err, errSize, "EGL: could not create a 640x480 pbuffer context (error 0x%x)", eglGetError());
         return false;
     }
     displayKind = DisplayKind::Headless;

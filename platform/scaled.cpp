@@ -26,8 +26,9 @@ bool createScaledFrame(int windowWidth, int windowHeight, char* err, int errSize
     const char* version = (const char*)glGetString(GL_VERSION);
     bool haveFbo = (version && version[0] >= '3') || (ext && std::strstr(ext, "GL_ARB_framebuffer_object"));
     if (!haveFbo) {
-        std::snprintf(err, errSize, "this OpenGL driver has no framebuffer objects, so --scale and "
-                                    "--fullscreen-desktop are not available");
+        std::snprintf(err, errSize,
+                      "this OpenGL driver has no framebuffer objects, so --scale and "
+                      "--fullscreen-desktop are not available");
         return false;
     }
     glGenFramebuffers(1, &frameBuffer);

@@ -67,8 +67,8 @@ static void requestPixelFormat(int colorBits, int depthBits)
 
 // SDL's attributes are minimums; the Windows chooser took the closest match,
 // so step the depth request down until a window can be made.
-static SDL_Window* openWindow(bool fullscreen, int width, int height, int colorBits, int depthBits,
-                              const char* title, int x, int y)
+static SDL_Window* openWindow(bool fullscreen, int width, int height, int colorBits, int depthBits, const char* title,
+                              int x, int y)
 {
     Uint32 flags = SDL_WINDOW_OPENGL | (fullscreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_SHOWN);
     const int depths[] = {depthBits, 24, 16};
@@ -114,8 +114,8 @@ static bool makeContextCurrent()
     return renderContext && SDL_GL_MakeCurrent(windowHandle, renderContext) == 0;
 }
 
-bool createGlWindow(bool fullscreen, int width, int height, int colorBits, int depthBits,
-                    const char* title, int x, int y, bool vsync)
+bool createGlWindow(bool fullscreen, int width, int height, int colorBits, int depthBits, const char* title, int x,
+                    int y, bool vsync)
 {
     if (!startVideo())
         return false;

@@ -14,8 +14,8 @@ const char* platformError();
 
 // A window of exactly width x height: a real display-mode switch when
 // fullscreen. Steps the depth request down from depthBits to 24 and 16.
-bool createGlWindow(bool fullscreen, int width, int height, int colorBits, int depthBits,
-                    const char* title, int x, int y, bool vsync);
+bool createGlWindow(bool fullscreen, int width, int height, int colorBits, int depthBits, const char* title, int x,
+                    int y, bool vsync);
 // A window scale times the frame size, or the whole desktop without a mode
 // switch; the frame is drawn offscreen and scaled at every swap. On
 // failure err says why.

@@ -125,8 +125,7 @@ static void drawStrips(const FinStrips& strips)
     glEnableClientState(GL_VERTEX_ARRAY);
     glTexCoordPointer(2, GL_FLOAT, 0, strips.texcoords.data());
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glMultiDrawArrays(GL_TRIANGLE_STRIP, strips.firsts.data(), strips.counts.data(),
-                      (GLsizei)strips.firsts.size());
+    glMultiDrawArrays(GL_TRIANGLE_STRIP, strips.firsts.data(), strips.counts.data(), (GLsizei)strips.firsts.size());
     glPopClientAttrib();
     glTexCoord2f(1.0f, 0.0f);
 }

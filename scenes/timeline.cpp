@@ -11,9 +11,18 @@
 #include "texture/assets.h"
 
 const TimelineOps realTimelineOps = {
-    songTime,           analyzeSpectrum,     drawSilhouetteScene, drawCubeSwarmScene,
-    drawBreakingBoxesScene, drawColumnHallScene, drawSlabTunnelScene, drawMetalModelScene,
-    drawFlickerOverlay, smearEffect,         mirrorEffect,        mosaicGlow,
+    songTime,
+    analyzeSpectrum,
+    drawSilhouetteScene,
+    drawCubeSwarmScene,
+    drawBreakingBoxesScene,
+    drawColumnHallScene,
+    drawSlabTunnelScene,
+    drawMetalModelScene,
+    drawFlickerOverlay,
+    smearEffect,
+    mirrorEffect,
+    mosaicGlow,
     drawOverlay,
 };
 
@@ -138,8 +147,12 @@ void runTimeline()
 // band 0 level of 1, so the answer follows the table above.
 static BandUse probed;
 
-static void probeScene(float) {}
-static void probeHall(float, int) {}
+static void probeScene(float)
+{
+}
+static void probeHall(float, int)
+{
+}
 static void probeFlicker(float)
 {
     probed.flickerLayers++;
@@ -149,14 +162,20 @@ static void probeSmear(Texture*, int, float spread, float, int)
     if (spread > probed.smearSpreadPerLevel)
         probed.smearSpreadPerLevel = spread;
 }
-static void probeMirror(Texture*, float, int) {}
-static void probeMosaic(float, int) {}
-static void probeOverlay(const Texture*, float, int) {}
+static void probeMirror(Texture*, float, int)
+{
+}
+static void probeMosaic(float, int)
+{
+}
+static void probeOverlay(const Texture*, float, int)
+{
+}
 
 BandUse bandUseAt(float t)
 {
     static const TimelineOps probe = {
-        nullptr,    nullptr,    probeScene,  probeScene,   probeScene,  probeHall,     probeScene,
+        nullptr,    nullptr,      probeScene, probeScene,  probeScene,  probeHall,    probeScene,
         probeScene, probeFlicker, probeSmear, probeMirror, probeMosaic, probeOverlay,
     };
     probed = BandUse{0.0f, 0};

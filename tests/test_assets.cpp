@@ -98,8 +98,8 @@ TEST_F(AssetsTest, StartupBuildsEverythingInOrderWithExactRandomDraws)
     EXPECT_EQ(loadingFrameCalls - frames, 13) << "steps 1-11, 13, 14 each show a black frame";
 
     // Texture names are handed out in creation order.
-    std::vector<const Texture*> order = {noisetex, txtr1tex, txtr2tex, metaltex, bg1tex, bg2tex, bg3tex, bg4tex,
-                                         bg5tex,   bg6tex,   gridtex};
+    std::vector<const Texture*> order = {noisetex, txtr1tex, txtr2tex, metaltex, bg1tex, bg2tex,
+                                         bg3tex,   bg4tex,   bg5tex,   bg6tex,   gridtex};
     for (int i = 0; i < noiseset->count; i++)
         order.push_back(&noiseset->textures[i]);
     order.push_back(screentex);

@@ -22,8 +22,7 @@ using Paths = std::vector<std::string>;
 std::string testFolder()
 {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    fs::path dir = fs::path(ZANT_BINARY_DIR) / "test-tmp" /
-                   (std::string(info->test_suite_name()) + "." + info->name());
+    fs::path dir = fs::path(ZANT_BINARY_DIR) / "test-tmp" / (std::string(info->test_suite_name()) + "." + info->name());
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir.string();

@@ -34,8 +34,8 @@ Vec3 expectedCentre(int piece, Color4 lo, Color4 hi)
 {
     // Fraction of the way from lo to hi per axis for pieces around c001,
     // c100, c010 and c111.
-    const float frac[4][3] = {{0.25f, 0.25f, 0.75f}, {0.75f, 0.25f, 0.25f}, {0.25f, 0.75f, 0.25f},
-                              {0.75f, 0.75f, 0.75f}};
+    const float frac[4][3] = {
+        {0.25f, 0.25f, 0.75f}, {0.75f, 0.25f, 0.25f}, {0.25f, 0.75f, 0.25f}, {0.75f, 0.75f, 0.75f}};
     return Vec3{lo.x + (hi.x - lo.x) * frac[piece][0], lo.y + (hi.y - lo.y) * frac[piece][1],
                 lo.z + (hi.z - lo.z) * frac[piece][2]};
 }
@@ -61,8 +61,8 @@ TEST_F(DebrisTest, UnitBoxGivesFourCornerPiecesInTableOrder)
 {
     makeDebrisBox(makeColor4(0, 0, 0), makeColor4(1, 1, 1));
     ASSERT_EQ(debris.count, 4);
-    const Vec3 centres[4] = {{0.25f, 0.25f, 0.75f}, {0.75f, 0.25f, 0.25f}, {0.25f, 0.75f, 0.25f},
-                             {0.75f, 0.75f, 0.75f}};
+    const Vec3 centres[4] = {
+        {0.25f, 0.25f, 0.75f}, {0.75f, 0.25f, 0.25f}, {0.25f, 0.75f, 0.25f}, {0.75f, 0.75f, 0.75f}};
     for (int p = 0; p < 4; p++) {
         SCOPED_TRACE("piece " + std::to_string(p + 1));
         const Mesh* m = debris.pieces[p];
@@ -300,7 +300,7 @@ TEST_F(DebrisTest, FirstBoxFromAFreshGenerator)
     for (int b = 0; b < 50; b++) {
         const Mesh* a = debris.pieces[b * 4];      // (0.25, 0.25, 0.75)
         const Mesh* c = debris.pieces[b * 4 + 3];  // (0.75, 0.75, 0.75)
-        double half = c->center.x - a->center.x;  // half of the box's width
+        double half = c->center.x - a->center.x;   // half of the box's width
         EXPECT_GE(half, 16.0 - 1e-3) << "box " << b;
         EXPECT_LT(half, 48.0) << "box " << b;
         double centreX = a->center.x + half / 2;

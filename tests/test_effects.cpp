@@ -176,7 +176,13 @@ TEST_F(Effects, SmearWithNoCopiesLeavesBlack)
 {
     putFrame(patterned);
     smearEffect(screenCopy, 0, 8.0f, 0.0f, 0);
-    EXPECT_EQ(countMismatches(readPixelsRgb(0, 0, W, H), [](int, int) { return Rgb{0, 0, 0}; }, 0), 0);
+    EXPECT_EQ(countMismatches(
+                  readPixelsRgb(0, 0, W, H),
+                  [](int, int) {
+                      return Rgb{0, 0, 0};
+                  },
+                  0),
+              0);
 }
 
 // --- mirror --------------------------------------------------------------
@@ -196,11 +202,29 @@ TEST_F(Effects, MirrorShowsTheMiddleBandTimesIntensityInEveryQuarter)
         auto got = readPixelsRgb(0, 0, W, H);
         // The quarters fill the letterbox viewport; their outer rows touch row
         // 160 of the copy, where filtering may pull in a trace of row 159.
-        EXPECT_EQ(countMismatches(got, [g](int, int) { return Rgb{g, g, g}; }, 1, 61, 419), 0)
+        EXPECT_EQ(countMismatches(
+                      got,
+                      [g](int, int) {
+                          return Rgb{g, g, g};
+                      },
+                      1, 61, 419),
+                  0)
             << "intensity " << intensity;
         // Without DF_ADD the whole window was cleared first.
-        EXPECT_EQ(countMismatches(got, [](int, int) { return Rgb{0, 0, 0}; }, 0, 0, 60), 0);
-        EXPECT_EQ(countMismatches(got, [](int, int) { return Rgb{0, 0, 0}; }, 0, 420, H), 0);
+        EXPECT_EQ(countMismatches(
+                      got,
+                      [](int, int) {
+                          return Rgb{0, 0, 0};
+                      },
+                      0, 0, 60),
+                  0);
+        EXPECT_EQ(countMismatches(
+                      got,
+                      [](int, int) {
+                          return Rgb{0, 0, 0};
+                      },
+                      0, 420, H),
+                  0);
     }
 }
 
@@ -233,8 +257,20 @@ TEST_F(Effects, MirrorWithAddKeepsTheFrameUnderTheQuarters)
     putFrame([](int, int) { return Rgb{40, 40, 40}; });
     mirrorEffect(screenCopy, 0.25f, DF_ADD);
     auto got = readPixelsRgb(0, 0, W, H);
-    EXPECT_EQ(countMismatches(got, [](int, int) { return Rgb{50, 50, 50}; }, 1, 60, 420), 0);
-    EXPECT_EQ(countMismatches(got, [](int, int) { return Rgb{40, 40, 40}; }, 0, 0, 60), 0);
+    EXPECT_EQ(countMismatches(
+                  got,
+                  [](int, int) {
+                      return Rgb{50, 50, 50};
+                  },
+                  1, 60, 420),
+              0);
+    EXPECT_EQ(countMismatches(
+                  got,
+                  [](int, int) {
+                      return Rgb{40, 40, 40};
+                  },
+                  0, 0, 60),
+              0);
 }
 
 // --- mosaic --------------------------------------------------------------
@@ -300,7 +336,8 @@ TEST_P(MosaicSampling, TexelsHoldTheGridCentresOfTheBand)
         int bad = 0;
         for (int j = 0; j < grids[i].size; j++)
             for (int k = 0; k < grids[i].size; k++)
-                if (!near(texel(texels, grids[i].size, j, k), coded(grids[i].x0 + grids[i].dx * j, grids[i].y0 + grids[i].dy * k), 0))
+                if (!near(texel(texels, grids[i].size, j, k),
+                          coded(grids[i].x0 + grids[i].dx * j, grids[i].y0 + grids[i].dy * k), 0))
                     bad++;
         EXPECT_EQ(bad, 0) << "grid " << grids[i].size;
     }

@@ -64,10 +64,13 @@ int differingBytes(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
 // A picture with detail in every texel, so a different filter shows.
 Texture* speckled(int size, int flags)
 {
-    return makeTestTexture(size, size, [](int x, int y) {
-        const unsigned h = ((unsigned)x * 73856093u) ^ ((unsigned)y * 19349663u);
-        return Rgba{(uint8_t)(h >> 3), (uint8_t)(h >> 11), (uint8_t)(h >> 19), 255};
-    }, flags);
+    return makeTestTexture(
+        size, size,
+        [](int x, int y) {
+            const unsigned h = ((unsigned)x * 73856093u) ^ ((unsigned)y * 19349663u);
+            return Rgba{(uint8_t)(h >> 3), (uint8_t)(h >> 11), (uint8_t)(h >> 19), 255};
+        },
+        flags);
 }
 
 // The shattered draw as first written: one immediate-mode triangle per
@@ -315,10 +318,10 @@ TEST_F(FastPaths, TexturedQuadsDrawWhatTrilinearFilteringDraws)
         {32, 1.0f, 1.0f, -1.0f, 0.0f, DF_ADD | DF_NEAREST},  // the mosaic's grids
         {16, 1.0f, 1.0f, -1.0f, 0.0f, DF_ADD},
         {4, 1.0f, 1.0f, -1.0f, 0.0f, DF_ADD},
-        {64, 0.7f, 1.3f, 1.0f, 33.0f, 0},                      // turned and zoomed, still magnified
+        {64, 0.7f, 1.3f, 1.0f, 33.0f, 0},  // turned and zoomed, still magnified
         {128, 1.0f, 1.0f, 1.0f, 0.0f, DF_FULLSCREEN},
-        {1024, 1.0f, 1.0f, 1.0f, 0.0f, 0},                     // minified: must keep the mip levels
-        {256, 0.5f, 1.0f, 1.0f, 20.0f, DF_NEAREST},            // minified through the zoom
+        {1024, 1.0f, 1.0f, 1.0f, 0.0f, 0},           // minified: must keep the mip levels
+        {256, 0.5f, 1.0f, 1.0f, 20.0f, DF_NEAREST},  // minified through the zoom
     };
     for (const Case& c : cases) {
         Texture* texture = speckled(c.size, DF_CLAMP);

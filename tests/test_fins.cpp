@@ -60,8 +60,8 @@ Strip* floorStrip(int count, const std::vector<int>& shown)
             s->idx.push_back(3 * i + k);
         }
     }
-    s->mesh = compileMesh((const int (*)[3])s->idx.data(), (const float (*)[4])s->pos.data(), nullptr,
-                          3 * count, count, 0);
+    s->mesh =
+        compileMesh((const int(*)[3])s->idx.data(), (const float(*)[4])s->pos.data(), nullptr, 3 * count, count, 0);
     return s;
 }
 

@@ -84,7 +84,12 @@ TEST_F(FrameLoop, HandlesEveryWaitingEventBeforeTheNextFrame)
     queue = {textEvent("i"), textEvent("i"), textEvent("i")};
     arrivals = {{textEvent("i")}, {quitEvent()}};
     runFrameLoop(FrameLoopIo{scriptedPoll, tracingHandler, countingFrame});
-    EXPECT_EQ(trace, "eheheh" "F" "eh" "F" "eq");
+    EXPECT_EQ(trace,
+              "eheheh"
+              "F"
+              "eh"
+              "F"
+              "eq");
     EXPECT_EQ(overlayEnabled, 0);
 }
 

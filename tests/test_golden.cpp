@@ -180,13 +180,12 @@ void checkGolden(const char* name)
         writePngRgb(actualPath(name).c_str(), actual, kW, kH);
     int w = 0, h = 0;
     const auto expected = readPngRgb(goldenPath(name), w, h);
-    ASSERT_FALSE(expected.empty()) << "cannot read " << goldenPath(name)
-                                   << " (scripts/update-golden.sh makes it)";
+    ASSERT_FALSE(expected.empty()) << "cannot read " << goldenPath(name) << " (scripts/update-golden.sh makes it)";
     ASSERT_EQ(w, kW);
     ASSERT_EQ(h, kH);
     const Difference d = compare(actual, expected);
-    std::printf("%s: largest channel difference %d, %d pixels changed, %d beyond %d\n", name, d.largest,
-                d.changed, d.beyond, kChannelTolerance);
+    std::printf("%s: largest channel difference %d, %d pixels changed, %d beyond %d\n", name, d.largest, d.changed,
+                d.beyond, kChannelTolerance);
     if (d.beyond > kMaxDifferentPixels)
         writePngRgb(actualPath(name).c_str(), actual, kW, kH);
     EXPECT_LE(d.beyond, kMaxDifferentPixels)

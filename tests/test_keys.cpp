@@ -64,7 +64,6 @@ bool exists(const char* path)
     return stat(path, &st) == 0;
 }
 
-
 // Each test runs in a folder of its own, everything the keys touch at rest.
 class Keys : public GlTest {
 protected:
@@ -76,7 +75,7 @@ protected:
         ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
         home = cwd;
         folder = std::string(::testing::TempDir()) + "zant_keys_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+            ::testing::UnitTest::GetInstance()->current_test_info()->name();
         mkdir(folder.c_str(), 0700);
         ASSERT_EQ(chdir(folder.c_str()), 0);
         recordedTickCount = 0;

@@ -36,11 +36,11 @@ double angleBetween(Vec3 a, Vec3 b)
     return std::acos(c > 1 ? 1 : (c < -1 ? -1 : c));
 }
 
-#define EXPECT_VEC3_NEAR(v, ex, ey, ez, tol) \
-    do {                                     \
-        EXPECT_NEAR((v).x, (ex), (tol));     \
-        EXPECT_NEAR((v).y, (ey), (tol));     \
-        EXPECT_NEAR((v).z, (ez), (tol));     \
+#define EXPECT_VEC3_NEAR(v, ex, ey, ez, tol)                                                                           \
+    do {                                                                                                               \
+        EXPECT_NEAR((v).x, (ex), (tol));                                                                               \
+        EXPECT_NEAR((v).y, (ey), (tol));                                                                               \
+        EXPECT_NEAR((v).z, (ez), (tol));                                                                               \
     } while (0)
 
 // One vertex as feedback mode reports it: window position, lit colour,

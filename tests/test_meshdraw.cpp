@@ -143,8 +143,8 @@ TEST_F(MeshDraw, DrawsSolidWhateverTheCallerSet)
             drawMeshShattered(cube(), 0.0f, 0.0f);
         else
             drawMesh(cube());
-        EXPECT_TRUE(near(pixelAt(320, 240), 0xC80000u, 1)) << "shattered " << shattered << ": " << std::hex
-                                                            << pixelAt(320, 240);
+        EXPECT_TRUE(near(pixelAt(320, 240), 0xC80000u, 1))
+            << "shattered " << shattered << ": " << std::hex << pixelAt(320, 240);
 
         // A depth buffer already at 0 hides everything when the test is on.
         glClearDepth(0.0);

@@ -158,10 +158,7 @@ TEST(Mp3Decoder, TruncatedFilePlaysWhatIsThereThenEnds)
 // ---- conversion to the output format -----------------------------------------
 
 struct OfflineLayer {
-    OfflineLayer()
-    {
-        soundInit(SOUND_OUTPUT_OFFLINE, 44100);
-    }
+    OfflineLayer() { soundInit(SOUND_OUTPUT_OFFLINE, 44100); }
     ~OfflineLayer() { soundClose(); }
 };
 

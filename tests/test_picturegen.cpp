@@ -33,17 +33,15 @@ struct PictureSize {
 };
 
 const PictureSize pictures[] = {
-    {"txtr1", 512, 512}, {"txtr2", 512, 512}, {"metal", 512, 512}, {"bg1", 800, 600},
-    {"bg2", 800, 600},   {"bg3", 800, 600},   {"bg4", 800, 600},   {"bg5", 800, 600},
-    {"bg6", 800, 600},   {"gridi", 800, 600},
+    {"txtr1", 512, 512}, {"txtr2", 512, 512}, {"metal", 512, 512}, {"bg1", 800, 600}, {"bg2", 800, 600},
+    {"bg3", 800, 600},   {"bg4", 800, 600},   {"bg5", 800, 600},   {"bg6", 800, 600}, {"gridi", 800, 600},
 };
 
 // A fresh folder per test under the build tree.
 std::string testFolder()
 {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    fs::path dir = fs::path(ZANT_BINARY_DIR) / "test-tmp" /
-                   (std::string(info->test_suite_name()) + "." + info->name());
+    fs::path dir = fs::path(ZANT_BINARY_DIR) / "test-tmp" / (std::string(info->test_suite_name()) + "." + info->name());
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir.string();
@@ -59,10 +57,12 @@ RunResult runTool(const std::string& args)
     RunResult r;
     std::string cmd = "'" + tool + "' " + args + " 2>&1";
     FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
+    if (!p)
+        return r;
     char buf[512];
     size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.output.append(buf, n);
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        r.output.append(buf, n);
     int raw = pclose(p);
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return r;
@@ -87,14 +87,16 @@ struct Picture {
     {
         double total = 0;
         for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x) total += sum(x, y);
+            for (int x = x0; x < x1; ++x)
+                total += sum(x, y);
         return total / (static_cast<double>(x1 - x0) * (y1 - y0));
     }
     double fraction(bool (*test)(int)) const
     {
         long hits = 0;
         for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) hits += test(sum(x, y));
+            for (int x = 0; x < width; ++x)
+                hits += test(sum(x, y));
         return static_cast<double>(hits) / (static_cast<double>(width) * height);
     }
 };
@@ -129,8 +131,14 @@ Picture generate(const std::string& dir, const std::string& name)
     return loadPicture(dir + "/" + name + ".jpg");
 }
 
-bool isBlack(int s) { return s < 12; }
-bool isOpaque(int s) { return s >= 85; }
+bool isBlack(int s)
+{
+    return s < 12;
+}
+bool isOpaque(int s)
+{
+    return s >= 85;
+}
 
 }  // namespace
 
@@ -193,7 +201,8 @@ TEST(PicturegenRun, WritesOnlyTheNamedPictures)
     EXPECT_TRUE(fs::exists(dir + "/new/sub/bg6.jpg"));
     EXPECT_TRUE(fs::exists(dir + "/new/sub/gridi.jpg"));
     int files = 0;
-    for (const auto& e : fs::directory_iterator(dir + "/new/sub")) files += e.is_regular_file();
+    for (const auto& e : fs::directory_iterator(dir + "/new/sub"))
+        files += e.is_regular_file();
     EXPECT_EQ(files, 2);
     fs::remove_all(dir);
 }
@@ -251,8 +260,7 @@ TEST(PicturegenBadInput, RefusesWithAMessage)
 
     r = runTool("--help");
     EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.output.find("txtr1 txtr2 metal bg1 bg2 bg3 bg4 bg5 bg6 gridi"), std::string::npos)
-        << r.output;
+    EXPECT_NE(r.output.find("txtr1 txtr2 metal bg1 bg2 bg3 bg4 bg5 bg6 gridi"), std::string::npos) << r.output;
     fs::remove_all(dir);
 }
 
@@ -265,12 +273,14 @@ TEST(PicturegenLooks, PanelTextureTilesSeamlessly)
     ASSERT_EQ(pic.width, 512);
     auto columnStep = [&](int x0, int x1) {
         double d = 0;
-        for (int y = 0; y < pic.height; ++y) d += std::abs(pic.sum(x0, y) - pic.sum(x1, y));
+        for (int y = 0; y < pic.height; ++y)
+            d += std::abs(pic.sum(x0, y) - pic.sum(x1, y));
         return d / pic.height;
     };
     auto rowStep = [&](int y0, int y1) {
         double d = 0;
-        for (int x = 0; x < pic.width; ++x) d += std::abs(pic.sum(x, y0) - pic.sum(x, y1));
+        for (int x = 0; x < pic.width; ++x)
+            d += std::abs(pic.sum(x, y0) - pic.sum(x, y1));
         return d / pic.width;
     };
     EXPECT_LT(columnStep(511, 0), 2 * columnStep(255, 256) + 3);
@@ -299,7 +309,8 @@ TEST(PicturegenLooks, GlowRampRisesFromBlackTipToBrightSurface)
     }
     // Streaks: the brightness varies strongly along a row in the middle.
     double mean = pic.meanSum(0, 380, 512, 381), var = 0;
-    for (int x = 0; x < 512; ++x) var += (pic.sum(x, 380) - mean) * (pic.sum(x, 380) - mean);
+    for (int x = 0; x < 512; ++x)
+        var += (pic.sum(x, 380) - mean) * (pic.sum(x, 380) - mean);
     EXPECT_GT(std::sqrt(var / 512), 0.25 * mean);
     fs::remove_all(dir);
 }
@@ -357,13 +368,15 @@ TEST(PicturegenLooks, TitleCardKeepsItsLetteringInTheShownBand)
     int outside = 0;
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x)
-            if (y < 75 || y >= 525) outside = std::max(outside, pic.sum(x, y));
+            if (y < 75 || y >= 525)
+                outside = std::max(outside, pic.sum(x, y));
     EXPECT_LT(outside, 40);
     // The title: a wide run of opaque letters across the middle.
     int opaqueColumns = 0;
     for (int x = 0; x < 800; ++x) {
         bool hit = false;
-        for (int y = 160; y < 300 && !hit; ++y) hit = pic.sum(x, y) > 300;
+        for (int y = 160; y < 300 && !hit; ++y)
+            hit = pic.sum(x, y) > 300;
         opaqueColumns += hit;
     }
     EXPECT_GT(opaqueColumns, 300);
@@ -379,10 +392,12 @@ TEST(PicturegenLooks, GridIsBrightLinesOnBlack)
     ASSERT_EQ(pic.width, 800);
     EXPECT_GT(pic.fraction(isBlack), 0.6);
     int lineColumns = 0;
-    for (int x = 0; x < 800; ++x) lineColumns += pic.meanSum(x, 0, x + 1, 600) > 350;
+    for (int x = 0; x < 800; ++x)
+        lineColumns += pic.meanSum(x, 0, x + 1, 600) > 350;
     EXPECT_GE(lineColumns, 8);
     int lineRows = 0;
-    for (int y = 75; y < 525; ++y) lineRows += pic.meanSum(0, y, 800, y + 1) > 350;
+    for (int y = 75; y < 525; ++y)
+        lineRows += pic.meanSum(0, y, 800, y + 1) > 350;
     EXPECT_GE(lineRows, 8);
     fs::remove_all(dir);
 }
@@ -395,7 +410,8 @@ TEST(PicturegenLooks, PlanetBackdropHasDetail)
     ASSERT_EQ(pic.width, 800);
     double mean = pic.meanSum(0, 75, 800, 525), var = 0;
     for (int y = 75; y < 525; y += 3)
-        for (int x = 0; x < 800; x += 3) var += (pic.sum(x, y) - mean) * (pic.sum(x, y) - mean);
+        for (int x = 0; x < 800; x += 3)
+            var += (pic.sum(x, y) - mean) * (pic.sum(x, y) - mean);
     var /= (450 / 3) * (800 / 3);
     EXPECT_GT(mean, 40);
     EXPECT_GT(std::sqrt(var), 30);
@@ -484,7 +500,8 @@ TEST(PicturegenIcon, SameBytesEveryRunAndExistingFilesKept)
 
     // Nothing but the three icons: no temporary files left behind.
     int files = 0;
-    for (const auto& e : fs::directory_iterator(dir)) files += e.is_regular_file();
+    for (const auto& e : fs::directory_iterator(dir))
+        files += e.is_regular_file();
     EXPECT_EQ(files, 3);
     fs::remove_all(dir);
 }

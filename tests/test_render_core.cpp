@@ -48,8 +48,8 @@ std::array<GLint, 4> viewport()
 // 0 means "no texture size": sides below 2 or above 65536 never reach a texture.
 TEST(Window, NextPowerOfTwoTable)
 {
-    const int cases[][2] = {{-5, 0}, {0, 0}, {1, 0}, {2, 2}, {3, 4}, {480, 512}, {640, 1024},
-                            {1024, 1024}, {65536, 65536}, {65537, 0}, {1 << 30, 0}};
+    const int cases[][2] = {{-5, 0},     {0, 0},       {1, 0},         {2, 2},     {3, 4},      {480, 512},
+                            {640, 1024}, {1024, 1024}, {65536, 65536}, {65537, 0}, {1 << 30, 0}};
     for (auto& c : cases)
         EXPECT_EQ(nextPowerOfTwo(c[0]), c[1]) << "n = " << c[0];
 }
@@ -190,8 +190,8 @@ TEST_F(RenderCore, PerspectiveWithAndWithoutShift)
     EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 60, 640, 360}));
     double f = 1.0 / std::tan(100.0 * M_PI / 360.0);
     double n = 0.2, fa = 1000.0;
-    GLdouble plain[16] = {f / 1.5999999999999999, 0, 0, 0, 0, f, 0, 0, 0, 0, (fa + n) / (n - fa), -1,
-                          0, 0, 2 * fa * n / (n - fa), 0};
+    GLdouble plain[16] = {f / 1.5999999999999999, 0, 0, 0, 0, f, 0, 0, 0, 0, (fa + n) / (n - fa), -1, 0, 0,
+                          2 * fa * n / (n - fa),  0};
     expectMatrixNear(GL_PROJECTION_MATRIX, plain);
 
     projshiftx = 0.35f;

@@ -26,7 +26,10 @@ protected:
     void TearDown() override { EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR); }
 };
 
-std::vector<uint8_t> band() { return readPixelsRgb(0, 60, 640, 360); }
+std::vector<uint8_t> band()
+{
+    return readPixelsRgb(0, 60, 640, 360);
+}
 
 // Mean of all channels over the band.
 double meanLevel(const std::vector<uint8_t>& rgb)

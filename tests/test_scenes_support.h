@@ -45,7 +45,8 @@ inline Texture* makeTestTexture(int w, int h, const std::function<Rgba(int, int)
 
 inline Texture* makeFlatTexture(Rgba c, int flags = 0)
 {
-    return makeTestTexture(4, 4, [c](int, int) { return c; }, flags);
+    return makeTestTexture(
+        4, 4, [c](int, int) { return c; }, flags);
 }
 
 // The wrap mode binding reads; the capability check sets it in the program.
@@ -55,14 +56,23 @@ inline void ensureClampMode()
         clampmode = GL_CLAMP_TO_EDGE;
 }
 
-inline int red(uint32_t p) { return (int)(p >> 16) & 0xFF; }
-inline int green(uint32_t p) { return (int)(p >> 8) & 0xFF; }
-inline int blue(uint32_t p) { return (int)p & 0xFF; }
+inline int red(uint32_t p)
+{
+    return (int)(p >> 16) & 0xFF;
+}
+inline int green(uint32_t p)
+{
+    return (int)(p >> 8) & 0xFF;
+}
+inline int blue(uint32_t p)
+{
+    return (int)p & 0xFF;
+}
 
 inline bool near(uint32_t a, uint32_t b, int tol)
 {
     return std::abs(red(a) - red(b)) <= tol && std::abs(green(a) - green(b)) <= tol &&
-           std::abs(blue(a) - blue(b)) <= tol;
+        std::abs(blue(a) - blue(b)) <= tol;
 }
 
 // Pixels whose largest channel difference exceeds tol.

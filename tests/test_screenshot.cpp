@@ -87,7 +87,10 @@ Frame randomFrame(int w, int h, unsigned seed)
         case 0: d = 0.0f; break;
         case 1: d = 1.0f; break;
         case 2: d = focalDepth(); break;
-        case 3: run = (float)(random() % 1000) / 1000.0f; d = run; break;
+        case 3:
+            run = (float)(random() % 1000) / 1000.0f;
+            d = run;
+            break;
         case 4: d = run; break;
         default: d = (float)std::ldexp((double)(random() & 0xFFFFFF), -24); break;
         }
@@ -130,7 +133,8 @@ TEST(DepthBlur, InFocusEachPixelIsItsValueOverThreeQuartersPi)
     fastBlur(f, acc, out);
     for (int i = 0; i < w * h; i++)
         for (int c = 0; c < 3; c++)
-            ASSERT_EQ(out[i * 3 + 2 - c], (int)(f.rgb[i * 3 + c] / threeQuartersPi)) << "pixel " << i << " channel " << c;
+            ASSERT_EQ(out[i * 3 + 2 - c], (int)(f.rgb[i * 3 + c] / threeQuartersPi))
+                << "pixel " << i << " channel " << c;
 }
 
 TEST(DepthBlur, InFocusNothingSpillsOntoNeighbours)
@@ -209,7 +213,7 @@ protected:
         ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
         home = cwd;
         folder = std::string(::testing::TempDir()) + "zant_shots_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+            ::testing::UnitTest::GetInstance()->current_test_info()->name();
         mkdir(folder.c_str(), 0700);
         ASSERT_EQ(chdir(folder.c_str()), 0);
         screenshotCounter = stillCounter = 0;

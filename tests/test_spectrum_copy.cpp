@@ -124,8 +124,9 @@ TEST(SpectrumCopy, JumpsAnywhereGiveTheSameValues)
         std::vector<int16_t> all = fullDecode(fixturePath(name));
         int length = songLengthMillis();
         // Backwards, a little ahead, far ahead, past the end, the very start.
-        std::vector<int> times = {length / 2, length / 2 - 5, length / 3, length / 3 + 40, length / 3 + 1900,
-                                  length - 1, length + 5000, 0, 1, 23, length / 2};
+        std::vector<int> times = {
+            length / 2, length / 2 - 5, length / 3, length / 3 + 40, length / 3 + 1900, length - 1, length + 5000, 0, 1,
+            23,         length / 2};
         EXPECT_EQ(compareAt(all, times), 0);
         stopMusic();
     }

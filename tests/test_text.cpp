@@ -358,7 +358,6 @@ TEST_F(StatusOverlay, NonFiniteFrameRatePrintsAsItIs)
     EXPECT_NE(std::string(lines[0]).find("nan"), std::string::npos) << lines[0];
 }
 
-
 // Every pixel is either the background or its inverse, never anything else.
 Ink inkOf(const std::vector<uint8_t>& rgb, const uint8_t bg[3], int y0, int y1)
 {

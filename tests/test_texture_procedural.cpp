@@ -11,7 +11,7 @@
 #include "tests/test_jpeg_support.h"
 #include "texture/procedural.h"
 
-class ProceduralTest : public GlTest {};
+class ProceduralTest : public GlTest { };
 
 TEST(Rand15, FirstValuesFromStartAndCountedDraws)
 {

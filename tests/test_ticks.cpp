@@ -17,7 +17,6 @@ static std::string fixturePath(const char* name)
     return std::string(ZANT_SOURCE_DIR) + "/tests/data/music/" + name;
 }
 
-
 // Each test works in a folder of its own, with the clock standing still at
 // the positions it sets.
 class TickRecorder : public ::testing::Test {
@@ -29,7 +28,7 @@ protected:
         ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
         home = cwd;
         folder = std::string(::testing::TempDir()) + "zant_ticks_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+            ::testing::UnitTest::GetInstance()->current_test_info()->name();
         mkdir(folder.c_str(), 0700);
         ASSERT_EQ(chdir(folder.c_str()), 0);
         std::remove("ticks.inc");

@@ -50,18 +50,36 @@ void fakeAnalyze()
     bandEnergy[2] = 99.0f;
 }
 
-void silhouette(float t) { addTimed("silhouette", t); }
-void cubeSwarm(float t) { addTimed("swarm", t); }
-void breakingBoxes(float t) { addTimed("boxes", t); }
+void silhouette(float t)
+{
+    addTimed("silhouette", t);
+}
+void cubeSwarm(float t)
+{
+    addTimed("swarm", t);
+}
+void breakingBoxes(float t)
+{
+    addTimed("boxes", t);
+}
 void columnHall(float t, int mode)
 {
     char buf[160];
     std::snprintf(buf, sizeof buf, "hall(%g,%#x)", t, mode);
     add(buf);
 }
-void slabTunnel(float t) { addTimed("tunnel", t); }
-void metalModel(float t) { addTimed("metal", t); }
-void flicker(float t) { addTimed("flicker", t); }
+void slabTunnel(float t)
+{
+    addTimed("tunnel", t);
+}
+void metalModel(float t)
+{
+    addTimed("metal", t);
+}
+void flicker(float t)
+{
+    addTimed("flicker", t);
+}
 
 void smear(Texture* tex, int count, float spread, float direction, int flags)
 {
@@ -207,11 +225,11 @@ const char* kMosaic = "mosaic(0.5,1025) overlay(grid,1,2048) flicker(%g)";
 const char* kMirror = "mirror(screen,%s,1024) flicker(%g) flicker(%g)";
 
 const HalfRow kCycle[] = {
-    {22.0, kHall, kSmear},   {22.5, kTunnel, kMosaic}, {23.0, kBoxes, kMirror},  {23.5, kMetal, kSmear},
-    {24.0, kHall, kMosaic},  {24.5, kTunnel, kMirror}, {25.0, kBoxes, kSmear},   {25.5, kMetal, kMosaic},
-    {26.0, kHall, kMirror},  {26.5, kTunnel, kSmear},  {27.0, kBoxes, kMosaic},  {27.5, kMetal, kMirror},
-    {28.0, kHall, kSmear},   {28.5, kTunnel, kMosaic}, {29.0, kBoxes, kMirror},  {29.5, kMetal, kSmear},
-    {30.0, kHall, kMosaic},  {30.5, kTunnel, kMirror}, {31.0, kBoxes, kSmear},   {31.5, kMetal, kMosaic},
+    {22.0, kHall, kSmear},  {22.5, kTunnel, kMosaic}, {23.0, kBoxes, kMirror}, {23.5, kMetal, kSmear},
+    {24.0, kHall, kMosaic}, {24.5, kTunnel, kMirror}, {25.0, kBoxes, kSmear},  {25.5, kMetal, kMosaic},
+    {26.0, kHall, kMirror}, {26.5, kTunnel, kSmear},  {27.0, kBoxes, kMosaic}, {27.5, kMetal, kMirror},
+    {28.0, kHall, kSmear},  {28.5, kTunnel, kMosaic}, {29.0, kBoxes, kMirror}, {29.5, kMetal, kSmear},
+    {30.0, kHall, kMosaic}, {30.5, kTunnel, kMirror}, {31.0, kBoxes, kSmear},  {31.5, kMetal, kMosaic},
 };
 
 // The pulsing mirror is 0.6 + 0.4 sin(2 pi t): 0.6 at every half pattern,

@@ -36,11 +36,16 @@ struct Picture {
 
 // In loading order.
 static const Picture pictures[PICTURE_COUNT] = {
-    {"txtr1.jpg", &txtr1tex, 4.0f, 0},      {"txtr2.jpg", &txtr2tex, 1.0f, DF_CLAMP},
-    {"metal.jpg", &metaltex, 1.0f, DF_SPHEREMAP}, {"bg1.jpg", &bg1tex, 1.0f, DF_CLAMP},
-    {"bg2.jpg", &bg2tex, 1.0f, DF_CLAMP},   {"bg3.jpg", &bg3tex, 1.0f, DF_CLAMP},
-    {"bg4.jpg", &bg4tex, 1.0f, DF_CLAMP},   {"bg5.jpg", &bg5tex, 1.0f, DF_CLAMP},
-    {"bg6.jpg", &bg6tex, 1.0f, DF_CLAMP},   {"gridi.jpg", &gridtex, 1.0f, 0},
+    {"txtr1.jpg", &txtr1tex, 4.0f, 0},
+    {"txtr2.jpg", &txtr2tex, 1.0f, DF_CLAMP},
+    {"metal.jpg", &metaltex, 1.0f, DF_SPHEREMAP},
+    {"bg1.jpg", &bg1tex, 1.0f, DF_CLAMP},
+    {"bg2.jpg", &bg2tex, 1.0f, DF_CLAMP},
+    {"bg3.jpg", &bg3tex, 1.0f, DF_CLAMP},
+    {"bg4.jpg", &bg4tex, 1.0f, DF_CLAMP},
+    {"bg5.jpg", &bg5tex, 1.0f, DF_CLAMP},
+    {"bg6.jpg", &bg6tex, 1.0f, DF_CLAMP},
+    {"gridi.jpg", &gridtex, 1.0f, 0},
 };
 
 const char* pictureFile(int index)

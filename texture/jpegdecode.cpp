@@ -18,7 +18,7 @@ struct JpegTrap {
     jpeg_error_mgr mgr;  // first, so the library's err pointer is the trap
     jmp_buf jump;
     JpegReport* report;
-    uint8_t* pixels;     // freed on the error path
+    uint8_t* pixels;  // freed on the error path
     bool endedEarly;
 };
 
@@ -78,8 +78,8 @@ static void readRows(j_decompress_ptr cinfo, JpegTrap* trap)
     if (cinfo->output_components != 3)
         reject(trap, "unsupported colour layout (%d channels; save it as RGB)", cinfo->output_components);
     size_t rowBytes = (size_t)cinfo->output_width * 3;
-    JSAMPARRAY row = cinfo->mem->alloc_sarray((j_common_ptr)cinfo, JPOOL_IMAGE,
-                                              cinfo->output_width * cinfo->output_components, 1);
+    JSAMPARRAY row =
+        cinfo->mem->alloc_sarray((j_common_ptr)cinfo, JPOOL_IMAGE, cinfo->output_width * cinfo->output_components, 1);
     trap->pixels = (uint8_t*)std::malloc(rowBytes * cinfo->output_height);
     if (!trap->pixels)
         reject(trap, "not enough memory for a %ux%u picture", cinfo->output_width, cinfo->output_height);

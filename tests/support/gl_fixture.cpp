@@ -35,8 +35,7 @@ void GlTest::SetUp()
 {
     std::string err;
     ASSERT_TRUE(ensureHeadlessGl(err)) << "headless GL context: " << err;
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    while (glGetError() != GL_NO_ERROR) { }
 }
 
 std::vector<uint8_t> readPixelsRgb(int x, int y, int w, int h)

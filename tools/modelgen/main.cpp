@@ -5,7 +5,8 @@
 
 #include "modelgen.h"
 
-static int writeFile(const char* path, const std::string& text) {
+static int writeFile(const char* path, const std::string& text)
+{
     FILE* f = std::fopen(path, "wb");
     if (!f) {
         std::fprintf(stderr, "modelgen: cannot write %s\n", path);
@@ -13,11 +14,13 @@ static int writeFile(const char* path, const std::string& text) {
     }
     bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
     ok = std::fclose(f) == 0 && ok;
-    if (!ok) std::fprintf(stderr, "modelgen: write to %s failed\n", path);
+    if (!ok)
+        std::fprintf(stderr, "modelgen: write to %s failed\n", path);
     return ok ? 0 : 1;
 }
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 2 || argv[1][0] == '-') {
         std::fprintf(stderr, "usage: modelgen OUT.cpp\n");
         return 2;

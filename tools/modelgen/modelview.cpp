@@ -25,17 +25,33 @@ struct View {
     double eye[3], target[3], fov, shiftX, shiftY;
 };
 
-bool initContext() {
+bool initContext()
+{
     auto getDisplay = (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
-    if (!getDisplay) return false;
+    if (!getDisplay)
+        return false;
     EGLDisplay dpy = getDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-    if (dpy == EGL_NO_DISPLAY || !eglInitialize(dpy, nullptr, nullptr)) return false;
-    if (!eglBindAPI(EGL_OPENGL_API)) return false;
-    const EGLint want[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_RED_SIZE, 8,
-                           EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_DEPTH_SIZE, 24, EGL_NONE};
+    if (dpy == EGL_NO_DISPLAY || !eglInitialize(dpy, nullptr, nullptr))
+        return false;
+    if (!eglBindAPI(EGL_OPENGL_API))
+        return false;
+    const EGLint want[] = {EGL_SURFACE_TYPE,
+                           EGL_PBUFFER_BIT,
+                           EGL_RENDERABLE_TYPE,
+                           EGL_OPENGL_BIT,
+                           EGL_RED_SIZE,
+                           8,
+                           EGL_GREEN_SIZE,
+                           8,
+                           EGL_BLUE_SIZE,
+                           8,
+                           EGL_DEPTH_SIZE,
+                           24,
+                           EGL_NONE};
     EGLConfig configs[64];
     EGLint count = 0;
-    if (!eglChooseConfig(dpy, want, configs, 64, &count)) return false;
+    if (!eglChooseConfig(dpy, want, configs, 64, &count))
+        return false;
     // The list is sorted deepest first; take the first with exactly 8 bits.
     for (int i = 0; i < count; i++) {
         EGLint r, g, b, d;
@@ -43,7 +59,8 @@ bool initContext() {
         eglGetConfigAttrib(dpy, configs[i], EGL_GREEN_SIZE, &g);
         eglGetConfigAttrib(dpy, configs[i], EGL_BLUE_SIZE, &b);
         eglGetConfigAttrib(dpy, configs[i], EGL_DEPTH_SIZE, &d);
-        if (r != 8 || g != 8 || b != 8 || d != 24) continue;
+        if (r != 8 || g != 8 || b != 8 || d != 24)
+            continue;
         const EGLint size[] = {EGL_WIDTH, 640, EGL_HEIGHT, 480, EGL_NONE};
         EGLSurface surf = eglCreatePbufferSurface(dpy, configs[i], size);
         EGLContext ctx = eglCreateContext(dpy, configs[i], EGL_NO_CONTEXT, nullptr);
@@ -52,35 +69,44 @@ bool initContext() {
     return false;
 }
 
-const float* vertexAt(int i) { return modelVertices[i]; }
+const float* vertexAt(int i)
+{
+    return modelVertices[i];
+}
 
-void faceNormal(const int* f, float n[3]) {
+void faceNormal(const int* f, float n[3])
+{
     const float *a = vertexAt(f[0]), *b = vertexAt(f[1]), *c = vertexAt(f[2]);
     float e[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]}, g[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
     n[0] = e[1] * g[2] - e[2] * g[1];
     n[1] = e[2] * g[0] - e[0] * g[2];
     n[2] = e[0] * g[1] - e[1] * g[0];
     float l = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-    for (int k = 0; k < 3; k++) n[k] /= l;
+    for (int k = 0; k < 3; k++)
+        n[k] /= l;
 }
 
-std::vector<float> smoothNormals() {
+std::vector<float> smoothNormals()
+{
     std::vector<float> vn(modelVertexCount * 3, 0.0f);
     for (int i = 0; i < modelFaceCount; i++) {
         float n[3];
         faceNormal(modelFaces[i], n);
         for (int c = 0; c < 3; c++)
-            for (int k = 0; k < 3; k++) vn[modelFaces[i][c] * 3 + k] += n[k];
+            for (int k = 0; k < 3; k++)
+                vn[modelFaces[i][c] * 3 + k] += n[k];
     }
     for (int i = 0; i < modelVertexCount; i++) {
         float* n = &vn[i * 3];
         float l = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-        for (int k = 0; k < 3; k++) n[k] /= l;
+        for (int k = 0; k < 3; k++)
+            n[k] /= l;
     }
     return vn;
 }
 
-void setView(const View& v) {
+void setView(const View& v)
+{
     glViewport(0, 0, tileW, tileH);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -91,18 +117,21 @@ void setView(const View& v) {
     gluLookAt(v.eye[0], v.eye[1], v.eye[2], v.target[0], v.target[1], v.target[2], 0, 1, 0);
 }
 
-void drawFlat() {
+void drawFlat()
+{
     glBegin(GL_TRIANGLES);
     for (int i = 0; i < modelFaceCount; i++) {
         float n[3];
         faceNormal(modelFaces[i], n);
         glNormal3fv(n);
-        for (int c = 0; c < 3; c++) glVertex3fv(vertexAt(modelFaces[i][c]));
+        for (int c = 0; c < 3; c++)
+            glVertex3fv(vertexAt(modelFaces[i][c]));
     }
     glEnd();
 }
 
-void drawSmooth(const std::vector<float>& vn) {
+void drawSmooth(const std::vector<float>& vn)
+{
     glBegin(GL_TRIANGLES);
     for (int i = 0; i < modelFaceCount; i++)
         for (int c = 0; c < 3; c++) {
@@ -112,7 +141,8 @@ void drawSmooth(const std::vector<float>& vn) {
     glEnd();
 }
 
-void drawLit(const View& v) {
+void drawLit(const View& v)
+{
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     setView(v);
@@ -134,7 +164,8 @@ void drawLit(const View& v) {
 
 // Black model, then every edge raised along its face normal as an additive
 // fin that fades from the surface to its tip, under black fog.
-void drawSilhouette(const View& v) {
+void drawSilhouette(const View& v)
+{
     glClearColor(0.18f, 0.2f, 0.26f, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     setView(v);
@@ -176,20 +207,23 @@ void drawSilhouette(const View& v) {
 }
 
 // A stand-in environment: sky above, a bright horizon band, dark ground.
-void makeEnvironment() {
+void makeEnvironment()
+{
     std::vector<unsigned char> px(256 * 256 * 3);
     for (int y = 0; y < 256; y++)
         for (int x = 0; x < 256; x++) {
             double t = y / 255.0, band = std::exp(-std::pow((t - 0.55) * 9, 2));
             double c[3] = {0.25 + 0.5 * t + band, 0.3 + 0.5 * t + band, 0.4 + 0.55 * t + band * 0.8};
-            for (int k = 0; k < 3; k++) px[(y * 256 + x) * 3 + k] = (unsigned char)(std::fmin(c[k], 1.0) * 255 * (0.3 + 0.7 * t));
+            for (int k = 0; k < 3; k++)
+                px[(y * 256 + x) * 3 + k] = (unsigned char)(std::fmin(c[k], 1.0) * 255 * (0.3 + 0.7 * t));
         }
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGB, GL_UNSIGNED_BYTE, px.data());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
 
-void drawChrome(const View& v, const std::vector<float>& vn) {
+void drawChrome(const View& v, const std::vector<float>& vn)
+{
     glClearColor(0.1f, 0.1f, 0.12f, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     setView(v);
@@ -212,7 +246,8 @@ struct Sheet {
     std::vector<unsigned char> rgb;
 };
 
-void grabTile(Sheet& s, int index) {
+void grabTile(Sheet& s, int index)
+{
     std::vector<unsigned char> tile(tileW * tileH * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, tileW, tileH, GL_RGB, GL_UNSIGNED_BYTE, tile.data());
@@ -223,9 +258,11 @@ void grabTile(Sheet& s, int index) {
     }
 }
 
-bool writePng(const std::string& path, const Sheet& s) {
+bool writePng(const std::string& path, const Sheet& s)
+{
     FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
+    if (!f)
+        return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) {
@@ -238,7 +275,8 @@ bool writePng(const std::string& path, const Sheet& s) {
     png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    for (int y = 0; y < h; y++) png_write_row(png, &s.rgb[y * w * 3]);
+    for (int y = 0; y < h; y++)
+        png_write_row(png, &s.rgb[y * w * 3]);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return std::fclose(f) == 0;
@@ -246,11 +284,17 @@ bool writePng(const std::string& path, const Sheet& s) {
 
 // The camera of the two model scenes: eye circling the origin at 64, with
 // cut index n jumping it between viewpoints.
-View orbitView(double t, int n) {
-    return {{64 * std::sin(n + 2.548 * t), 64 * std::sin(n + 1.081 * t), 64 * std::cos(n + 2.351 * t)}, {0, 0, 0}, 100, 0.35, 0.1};
+View orbitView(double t, int n)
+{
+    return {{64 * std::sin(n + 2.548 * t), 64 * std::sin(n + 1.081 * t), 64 * std::cos(n + 2.351 * t)},
+            {0, 0, 0},
+            100,
+            0.35,
+            0.1};
 }
 
-std::vector<View> outsideViews() {
+std::vector<View> outsideViews()
+{
     const double c[3] = {-28, 6, 5};
     return {{{c[0] + 40, c[1] + 60, c[2] + 200}, {c[0], c[1], c[2]}, 50, 0, 0},
             {{c[0] + 170, c[1] + 80, c[2] + 110}, {c[0], c[1], c[2]}, 50, 0, 0},
@@ -258,15 +302,18 @@ std::vector<View> outsideViews() {
             {{c[0] + 210, c[1] + 15, c[2]}, {c[0], c[1], c[2]}, 50, 0, 0}};
 }
 
-std::vector<View> orbitViews() {
+std::vector<View> orbitViews()
+{
     std::vector<View> v;
-    for (double t : {0.0, 1.2, 3.3, 5.1, 7.3, 13.9}) v.push_back(orbitView(t, t >= 6 ? int(8 * t + 0.5) : 0));
+    for (double t : {0.0, 1.2, 3.3, 5.1, 7.3, 13.9})
+        v.push_back(orbitView(t, t >= 6 ? int(8 * t + 0.5) : 0));
     return v;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 2) {
         std::fprintf(stderr, "usage: modelview OUTDIR\n");
         return 2;
@@ -280,7 +327,8 @@ int main(int argc, char** argv) {
     makeEnvironment();
     Sheet lit{2, 2, std::vector<unsigned char>(4 * tileW * tileH * 3)};
     std::vector<View> out = outsideViews();
-    for (int i = 0; i < 4; i++) drawLit(out[i]), grabTile(lit, i);
+    for (int i = 0; i < 4; i++)
+        drawLit(out[i]), grabTile(lit, i);
     Sheet orbit{2, 3, std::vector<unsigned char>(6 * tileW * tileH * 3)};
     Sheet sil = orbit, chrome = orbit;
     std::vector<View> ov = orbitViews();
@@ -290,7 +338,8 @@ int main(int argc, char** argv) {
         drawChrome(ov[i], vn), grabTile(chrome, i);
     }
     bool ok = writePng(dir + "/model_lit.png", lit) && writePng(dir + "/model_orbit.png", orbit) &&
-              writePng(dir + "/model_silhouette.png", sil) && writePng(dir + "/model_chrome.png", chrome);
-    if (!ok) std::fprintf(stderr, "modelview: cannot write PNGs to %s\n", dir.c_str());
+        writePng(dir + "/model_silhouette.png", sil) && writePng(dir + "/model_chrome.png", chrome);
+    if (!ok)
+        std::fprintf(stderr, "modelview: cannot write PNGs to %s\n", dir.c_str());
     return ok ? 0 : 1;
 }

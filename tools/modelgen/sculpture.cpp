@@ -11,20 +11,25 @@ namespace {
 const V3 up{0, 1, 0};
 
 // Piecewise-linear lookup in (t, value) keys sorted by t.
-double keyed(const std::vector<P2>& keys, double t) {
-    if (t <= keys.front().u) return keys.front().v;
+double keyed(const std::vector<P2>& keys, double t)
+{
+    if (t <= keys.front().u)
+        return keys.front().v;
     for (size_t i = 1; i < keys.size(); i++)
-        if (t <= keys[i].u) return keys[i - 1].v + (keys[i].v - keys[i - 1].v) * (t - keys[i - 1].u) / (keys[i].u - keys[i - 1].u);
+        if (t <= keys[i].u)
+            return keys[i - 1].v + (keys[i].v - keys[i - 1].v) * (t - keys[i - 1].u) / (keys[i].u - keys[i - 1].u);
     return keys.back().v;
 }
 
-Frame shifted(Frame f, double along) {
+Frame shifted(Frame f, double along)
+{
     f.p = f.p + f.t * along;
     return f;
 }
 
 // A frame on a straight axis, with `hint` as the preferred up direction.
-Frame axisFrame(V3 p, V3 dir, V3 hint) {
+Frame axisFrame(V3 p, V3 dir, V3 hint)
+{
     V3 t = normalize(dir);
     V3 n = normalize(hint - t * dot(hint, t));
     return {p, t, n, cross(t, n)};
@@ -37,7 +42,8 @@ struct Sweep {
     double cap0 = 0, cap1 = 0;         // how far the poles stand beyond the ends
 };
 
-Body sweep(const std::string& name, const std::vector<V3>& pts, V3 hint, const Sweep& s) {
+Body sweep(const std::string& name, const std::vector<V3>& pts, V3 hint, const Sweep& s)
+{
     std::vector<Frame> fr = framesAlong(pts, hint);
     std::vector<std::vector<V3>> rings;
     for (size_t i = 0; i < fr.size(); i++) {
@@ -49,7 +55,8 @@ Body sweep(const std::string& name, const std::vector<V3>& pts, V3 hint, const S
 }
 
 // A bone: a straight shaft from a to b, swelling into knobs at both ends.
-Body bone(const std::string& name, V3 a, V3 b, double r0, double r1, int sides, int rings) {
+Body bone(const std::string& name, V3 a, V3 b, double r0, double r1, int sides, int rings)
+{
     Sweep s;
     s.section = circleSection(sides);
     s.radius = [=](double t) {
@@ -62,7 +69,8 @@ Body bone(const std::string& name, V3 a, V3 b, double r0, double r1, int sides, 
 }
 
 // A curved horn or claw: a ridged section tapering to a point.
-Body horn(const std::string& name, const std::vector<V3>& ctrl, double r0, int rings, int lobes, double twist) {
+Body horn(const std::string& name, const std::vector<V3>& ctrl, double r0, int rings, int lobes, double twist)
+{
     Sweep s;
     s.section = lobes ? lobedSection(lobes * 2, lobes, 0.3) : circleSection(8);
     s.radius = [=](double t) {
@@ -80,39 +88,55 @@ Body horn(const std::string& name, const std::vector<V3>& ctrl, double r0, int r
 const int vertebraCount = 24;
 const int thoraxFirst = 5, thoraxLast = 12, spikeLast = 12;
 
-std::vector<Frame> spinePath() {
-    std::vector<V3> ctrl = {{36, 22, 0},   {27, 25, 1},    {17, 22, 2},    {7, 16, 1},     {-3, 11, -1},
-                            {-14, 9, -2},  {-28, 7, -1},   {-41, 5, 1},    {-53, 0, 4},    {-64, -8, 6},
-                            {-75, -17, 6}, {-87, -23, 3},  {-98, -21, -2}, {-106, -13, -6}, {-110, -2, -8}};
+std::vector<Frame> spinePath()
+{
+    std::vector<V3> ctrl = {{36, 22, 0},   {27, 25, 1},   {17, 22, 2},    {7, 16, 1},      {-3, 11, -1},
+                            {-14, 9, -2},  {-28, 7, -1},  {-41, 5, 1},    {-53, 0, 4},     {-64, -8, 6},
+                            {-75, -17, 6}, {-87, -23, 3}, {-98, -21, -2}, {-106, -13, -6}, {-110, -2, -8}};
     return framesAlong(smoothPath(ctrl, 400), up);
 }
 
 // Where vertebra k sits along the spine (0 at the skull, 1 at the tail tip),
 // and how far it is from its neighbours: the neck is long and sparse.
-double vertebraT(int k) {
-    if (k < thoraxFirst) return 0.025 + 0.052 * k;
-    if (k <= thoraxLast) return 0.29 + 0.04 * (k - thoraxFirst);
+double vertebraT(int k)
+{
+    if (k < thoraxFirst)
+        return 0.025 + 0.052 * k;
+    if (k <= thoraxLast)
+        return 0.29 + 0.04 * (k - thoraxFirst);
     return 0.61 + 0.038 * (k - thoraxLast - 1);
 }
 
-double vertebraGap(int k) { return k < thoraxFirst ? 0.052 : k <= thoraxLast ? 0.04 : 0.038; }
+double vertebraGap(int k)
+{
+    return k < thoraxFirst ? 0.052 : k <= thoraxLast ? 0.04 : 0.038;
+}
 
-double vertebraRadius(int k) {
-    if (k < thoraxFirst) return 3.0 + 0.15 * k;
-    if (k <= thoraxLast) return 4.0;
+double vertebraRadius(int k)
+{
+    if (k < thoraxFirst)
+        return 3.0 + 0.15 * k;
+    if (k <= thoraxLast)
+        return 4.0;
     return 4.0 - 2.4 * (k - thoraxLast) / double(vertebraCount - thoraxLast);
 }
 
 // Ribcage depth for thorax vertebra i (0..7): deepest behind the shoulders.
-double cageRadius(int i) { return 8 + 14 * std::sin(M_PI * (i + 1.2) / 9.4); }
+double cageRadius(int i)
+{
+    return 8 + 14 * std::sin(M_PI * (i + 1.2) / 9.4);
+}
 
-double spineLength(const std::vector<Frame>& spine) {
+double spineLength(const std::vector<Frame>& spine)
+{
     double len = 0;
-    for (size_t i = 1; i < spine.size(); i++) len += length(spine[i].p - spine[i - 1].p);
+    for (size_t i = 1; i < spine.size(); i++)
+        len += length(spine[i].p - spine[i - 1].p);
     return len;
 }
 
-Body vertebra(const std::vector<Frame>& spine, int k) {
+Body vertebra(const std::vector<Frame>& spine, int k)
+{
     Frame f = frameAt(spine, vertebraT(k));
     double r = vertebraRadius(k), half = 0.36 * vertebraGap(k) * spineLength(spine);
     std::vector<P2> sec;
@@ -137,7 +161,8 @@ Body vertebra(const std::vector<Frame>& spine, int k) {
 }
 
 // Dorsal spikes: twisted square blades leaning back along the spine.
-Body spike(const std::vector<Frame>& spine, int k) {
+Body spike(const std::vector<Frame>& spine, int k)
+{
     Frame f = frameAt(spine, vertebraT(k));
     double r = vertebraRadius(k);
     double len = 7 + 12 * std::sin(M_PI * (k - thoraxFirst + 1.0) / (spikeLast - thoraxFirst + 2.0));
@@ -155,7 +180,8 @@ Body spike(const std::vector<Frame>& spine, int k) {
 }
 
 // A rib curls from the spine down round the chest and sweeps back.
-Body rib(const std::vector<Frame>& spine, int k, int side) {
+Body rib(const std::vector<Frame>& spine, int k, int side)
+{
     Frame f = frameAt(spine, vertebraT(k));
     double rc = cageRadius(k - thoraxFirst);
     std::vector<V3> pts;
@@ -175,12 +201,22 @@ Body rib(const std::vector<Frame>& spine, int k, int side) {
 
 // ---- Head -------------------------------------------------------------------
 
-std::vector<Frame> skullPath() { return framesAlong(smoothPath({{33, 24, 0}, {46, 22.5, 0}, {62, 15.5, 0}}, 64), up); }
+std::vector<Frame> skullPath()
+{
+    return framesAlong(smoothPath({{33, 24, 0}, {46, 22.5, 0}, {62, 15.5, 0}}, 64), up);
+}
 
-double skullWidth(double t) { return keyed({{0, 5.5}, {0.12, 8.5}, {0.3, 8}, {0.45, 6.5}, {0.6, 4.5}, {0.8, 3.2}, {1, 2}}, t); }
-double skullHeight(double t) { return keyed({{0, 6.5}, {0.12, 8}, {0.3, 7}, {0.45, 5.5}, {0.6, 4}, {0.8, 3}, {1, 1.6}}, t); }
+double skullWidth(double t)
+{
+    return keyed({{0, 5.5}, {0.12, 8.5}, {0.3, 8}, {0.45, 6.5}, {0.6, 4.5}, {0.8, 3.2}, {1, 2}}, t);
+}
+double skullHeight(double t)
+{
+    return keyed({{0, 6.5}, {0.12, 8}, {0.3, 7}, {0.45, 5.5}, {0.6, 4}, {0.8, 3}, {1, 1.6}}, t);
+}
 
-Body skull(const std::vector<Frame>& path) {
+Body skull(const std::vector<Frame>& path)
+{
     const int rings = 16;
     std::vector<P2> sec = squareSection(12, 2.6);
     std::vector<std::vector<V3>> rs;
@@ -198,11 +234,14 @@ Body skull(const std::vector<Frame>& path) {
     return loft("skull", a.p - a.t * 3.5, rs, b.p + b.t * 1.2);
 }
 
-std::vector<V3> jawCurve() {
-    return smoothPath({{36, 14, -6.5}, {46, 9.5, -5.5}, {55, 6, -3}, {59.5, 5.5, 0}, {55, 6, 3}, {46, 9.5, 5.5}, {36, 14, 6.5}}, 22);
+std::vector<V3> jawCurve()
+{
+    return smoothPath(
+        {{36, 14, -6.5}, {46, 9.5, -5.5}, {55, 6, -3}, {59.5, 5.5, 0}, {55, 6, 3}, {46, 9.5, 5.5}, {36, 14, 6.5}}, 22);
 }
 
-Body jaw() {
+Body jaw()
+{
     Sweep s;
     s.section = circleSection(6);
     s.radius = [](double t) {
@@ -213,12 +252,15 @@ Body jaw() {
     return sweep("jaw", jawCurve(), up, s);
 }
 
-Body tooth(V3 base, V3 tip, V3 across) {
+Body tooth(V3 base, V3 tip, V3 across)
+{
     V3 fwd = normalize(cross(across, tip - base));
-    return tetrahedron("tooth", base + across * 0.9, base - across * 0.6 + fwd * 0.8, base - across * 0.6 - fwd * 0.8, tip);
+    return tetrahedron("tooth", base + across * 0.9, base - across * 0.6 + fwd * 0.8, base - across * 0.6 - fwd * 0.8,
+                       tip);
 }
 
-void addHead(std::vector<Body>& out) {
+void addHead(std::vector<Body>& out)
+{
     std::vector<Frame> path = skullPath();
     out.push_back(skull(path));
     out.push_back(jaw());
@@ -250,16 +292,23 @@ struct WingPlane {
     V3 root, span, back, normal;
 };
 
-V3 onWing(const WingPlane& w, P2 q, double lift) { return w.root + w.span * (q.u * 1.07) + w.back * q.v + w.normal * lift; }
+V3 onWing(const WingPlane& w, P2 q, double lift)
+{
+    return w.root + w.span * (q.u * 1.07) + w.back * q.v + w.normal * lift;
+}
 
-P2 mix(P2 a, P2 b, double t) { return {a.u + (b.u - a.u) * t, a.v + (b.v - a.v) * t}; }
+P2 mix(P2 a, P2 b, double t)
+{
+    return {a.u + (b.u - a.u) * t, a.v + (b.v - a.v) * t};
+}
 
 const P2 elbow{24, 12}, wrist{44, -6}, tipLead{94, 2}, tipMid{84, 34}, tipRear{62, 54};
 
 // Membrane rows run from the arm (r = 0) to the trailing edge (r = 1); its
 // columns sweep from the wing tip (a = 0) to the flank (a = 1). The trailing
 // edge scallops inward between the finger tips.
-P2 membranePoint(int i, int j, int na, int nr) {
+P2 membranePoint(int i, int j, int na, int nr)
+{
     const P2 lead[4] = {tipLead, wrist, elbow, {3, 3}};
     const P2 trail[4] = {{tipLead.u - 3, tipLead.v + 5}, tipMid, tipRear, {8, 50}};
     const int key[4] = {0, 5, 9, na};
@@ -273,7 +322,8 @@ P2 membranePoint(int i, int j, int na, int nr) {
     return mix(a, b, double(j) / nr);
 }
 
-Body membrane(const WingPlane& w) {
+Body membrane(const WingPlane& w)
+{
     const int na = 15, nr = 5;
     std::vector<std::vector<V3>> grid(na + 1), normals(na + 1);
     for (int i = 0; i <= na; i++)
@@ -285,7 +335,8 @@ Body membrane(const WingPlane& w) {
     return plate("membrane", grid, normals, 0.45);
 }
 
-void addWing(std::vector<Body>& out, const std::vector<Frame>& spine, int side) {
+void addWing(std::vector<Body>& out, const std::vector<Frame>& spine, int side)
+{
     Frame f = frameAt(spine, vertebraT(thoraxFirst));
     double el = 38 * M_PI / 180;
     WingPlane w;
@@ -305,7 +356,8 @@ void addWing(std::vector<Body>& out, const std::vector<Frame>& spine, int side) 
 
 // ---- Legs, tail, heart ----------------------------------------------------------
 
-void addLeg(std::vector<Body>& out, const std::vector<Frame>& spine, int side) {
+void addLeg(std::vector<Body>& out, const std::vector<Frame>& spine, int side)
+{
     Frame f = frameAt(spine, vertebraT(thoraxLast + 1));
     V3 hip = f.p + f.b * (side * 5.0) - f.n * 1.5;
     V3 knee = hip + V3{12, -25, side * 6.0};
@@ -315,13 +367,15 @@ void addLeg(std::vector<Body>& out, const std::vector<Frame>& spine, int side) {
     for (int toe = -1; toe <= 1; toe++) {
         V3 spread{0, 0, toe * 4.0};
         double reach = toe == 0 ? 1.0 : 0.75;
-        std::vector<V3> ctrl = {ankle, ankle + V3{5, -5, 0} * reach + spread, ankle + (V3{11, -8, 0} * reach) + spread * 1.6,
+        std::vector<V3> ctrl = {ankle, ankle + V3{5, -5, 0} * reach + spread,
+                                ankle + (V3{11, -8, 0} * reach) + spread * 1.6,
                                 ankle + (V3{16, -6, 0} * reach) + spread * 1.8};
         out.push_back(horn("talon", ctrl, toe == 0 ? 2.3 : 1.7, toe == 0 ? 12 : 9, 4, 0.8));
     }
 }
 
-Body tailBlade(const std::vector<Frame>& spine) {
+Body tailBlade(const std::vector<Frame>& spine)
+{
     Frame f = spine.back();
     const double len = 24;
     Sweep s;
@@ -336,24 +390,30 @@ Body tailBlade(const std::vector<Frame>& spine) {
 
 }  // namespace
 
-std::vector<Body> buildSculpture(int totalVertices) {
+std::vector<Body> buildSculpture(int totalVertices)
+{
     std::vector<Body> out;
     addHead(out);
     std::vector<Frame> spine = spinePath();
     for (int k = 0; k < vertebraCount; k++) {
         out.push_back(vertebra(spine, k));
-        if (k >= thoraxFirst && k <= spikeLast) out.push_back(spike(spine, k));
+        if (k >= thoraxFirst && k <= spikeLast)
+            out.push_back(spike(spine, k));
         if (k >= thoraxFirst && k <= thoraxLast)
-            for (int side = -1; side <= 1; side += 2) out.push_back(rib(spine, k, side));
+            for (int side = -1; side <= 1; side += 2)
+                out.push_back(rib(spine, k, side));
     }
-    for (int side = -1; side <= 1; side += 2) addWing(out, spine, side);
-    for (int side = -1; side <= 1; side += 2) addLeg(out, spine, side);
+    for (int side = -1; side <= 1; side += 2)
+        addWing(out, spine, side);
+    for (int side = -1; side <= 1; side += 2)
+        addLeg(out, spine, side);
     out.push_back(tailBlade(spine));
 
     // The heart hangs inside the ribcage and takes the vertices left over,
     // which makes the totals come out exact.
     int used = 0;
-    for (const Body& b : out) used += int(b.verts.size());
+    for (const Body& b : out)
+        used += int(b.verts.size());
     Frame c = frameAt(spine, (vertebraT(thoraxFirst) + vertebraT(thoraxLast)) / 2);
     out.push_back(sphereBody("heart", c.p - c.n * 21, {7, 8.5, 7}, totalVertices - used, 0.12));
     return out;

@@ -6,9 +6,9 @@
 #include <vector>
 
 struct DecodedAudio {
-  long rate;
-  int channels;
-  std::vector<float> samples;  // interleaved
+    long rate;
+    int channels;
+    std::vector<float> samples;  // interleaved
 };
 
 bool decodeMp3(const std::string& path, DecodedAudio& out, std::string& error);

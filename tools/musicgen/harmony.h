@@ -5,8 +5,8 @@
 #include <vector>
 
 struct Chord {
-  int root;       // pitch class, 0 = C
-  bool minor;
+    int root;  // pitch class, 0 = C
+    bool minor;
 };
 
 // The chord progressions, one chord per bar.
@@ -22,9 +22,9 @@ std::vector<int> chordLadder(Chord chord, int low, int octaves);
 int chordRoot(Chord chord, int low);
 
 struct MelodyNote {
-  int step;      // 16th steps from the start of the melody
-  int length;    // in 16th steps
-  int pitch;     // MIDI note
+    int step;    // 16th steps from the start of the melody
+    int length;  // in 16th steps
+    int pitch;   // MIDI note
 };
 
 // The lead line of the climax: 16 bars over the climax progression played

@@ -7,17 +7,17 @@
 #include "mix.h"
 
 struct MasterSettings {
-  double targetLufs;   // integrated loudness to reach
-  float ceilingDb;     // sample peak never exceeds this
-  int fadeOutStart;    // sample where the closing fade begins (may lie past the end)
-  int fadeOutEnd;      // sample where it reaches silence
+    double targetLufs;  // integrated loudness to reach
+    float ceilingDb;    // sample peak never exceeds this
+    int fadeOutStart;   // sample where the closing fade begins (may lie past the end)
+    int fadeOutEnd;     // sample where it reaches silence
 };
 
 struct MasterResult {
-  double lufs;
-  float peakDb;
-  float gainDb;          // make-up gain applied before the limiter
-  float maxReductionDb;  // deepest gain reduction of the limiter
+    double lufs;
+    float peakDb;
+    float gainDb;          // make-up gain applied before the limiter
+    float maxReductionDb;  // deepest gain reduction of the limiter
 };
 
 // Integrated loudness of a stereo buffer, or false with a message.

@@ -7,15 +7,15 @@
 #include "score.h"
 
 struct StereoBuffer {
-  std::vector<float> left, right;
+    std::vector<float> left, right;
 };
 
 // Per-track figures for tuning the balance (filled when asked for).
 struct TrackStats {
-  double rms[kInstrumentCount];
-  float peak[kInstrumentCount];
-  double lowRms[kInstrumentCount];   // below ~700 Hz, over the climax
-  double highRms[kInstrumentCount];  // ~2.7-5.5 kHz, over the climax
+    double rms[kInstrumentCount];
+    float peak[kInstrumentCount];
+    double lowRms[kInstrumentCount];   // below ~700 Hz, over the climax
+    double highRms[kInstrumentCount];  // ~2.7-5.5 kHz, over the climax
 };
 
 // Renders the first lengthSamples samples of the song.

@@ -9,25 +9,37 @@
 
 constexpr int kFilterRefresh = 16;  // samples between coefficient updates
 
-inline int seconds(float s) { return int(s * kSampleRate); }
+inline int seconds(float s)
+{
+    return int(s * kSampleRate);
+}
 
 // Linear ramp to silence over the last `fade` samples, so no voice ends on
 // a step.
-inline float tailFade(int i, int n, int fade) {
-  int left = n - i;
-  return left >= fade ? 1.0f : float(left) / float(fade);
+inline float tailFade(int i, int n, int fade)
+{
+    int left = n - i;
+    return left >= fade ? 1.0f : float(left) / float(fade);
 }
 
-inline float attackRamp(int i, int len) { return i >= len ? 1.0f : float(i) / float(len); }
+inline float attackRamp(int i, int len)
+{
+    return i >= len ? 1.0f : float(i) / float(len);
+}
 
-inline void copyMono(const float* left, float* right, int n) { std::copy(left, left + n, right); }
+inline void copyMono(const float* left, float* right, int n)
+{
+    std::copy(left, left + n, right);
+}
 
 // Amplitude gate shared by the sustained voices: attack, hold for the note
 // length, then an exponential release over the tail.
-inline float gateEnvelope(int i, int noteLen, int attack, float& releaseEnv, float releaseCoef) {
-  if (i < noteLen) return attackRamp(i, attack);
-  releaseEnv *= releaseCoef;
-  return releaseEnv;
+inline float gateEnvelope(int i, int noteLen, int attack, float& releaseEnv, float releaseCoef)
+{
+    if (i < noteLen)
+        return attackRamp(i, attack);
+    releaseEnv *= releaseCoef;
+    return releaseEnv;
 }
 
 // Drums (drums.cpp).

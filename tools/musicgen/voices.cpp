@@ -4,15 +4,17 @@
 
 #include "voice_kit.h"
 
-const char* instrumentName(Instrument inst) {
-  static const char* kNames[kInstrumentCount] = {"kick", "clap", "snare", "hat",  "open hat", "ride",
-                                                 "crash", "riser", "impact", "bass", "acid",     "reese",
-                                                 "pad",  "arp",  "stab",  "lead"};
-  return inst >= 0 && inst < kInstrumentCount ? kNames[inst] : "?";
+const char* instrumentName(Instrument inst)
+{
+    static const char* kNames[kInstrumentCount] = {"kick",  "clap",  "snare",  "hat",  "open hat", "ride",
+                                                   "crash", "riser", "impact", "bass", "acid",     "reese",
+                                                   "pad",   "arp",   "stab",   "lead"};
+    return inst >= 0 && inst < kInstrumentCount ? kNames[inst] : "?";
 }
 
-int voiceTail(const NoteEvent& ev) {
-  switch (ev.inst) {
+int voiceTail(const NoteEvent& ev)
+{
+    switch (ev.inst) {
     case kKick: return seconds(0.30f);
     case kClap: return seconds(0.35f);
     case kSnare: return seconds(0.25f);
@@ -30,11 +32,12 @@ int voiceTail(const NoteEvent& ev) {
     case kStab: return seconds(0.7f);
     case kLead: return seconds(0.35f);
     default: return 0;
-  }
+    }
 }
 
-void renderVoice(const NoteEvent& ev, float* l, float* r, int n) {
-  switch (ev.inst) {
+void renderVoice(const NoteEvent& ev, float* l, float* r, int n)
+{
+    switch (ev.inst) {
     case kKick: renderKick(ev, l, r, n); break;
     case kClap: renderClap(ev, l, r, n); break;
     case kSnare: renderSnare(ev, l, r, n); break;
@@ -51,6 +54,9 @@ void renderVoice(const NoteEvent& ev, float* l, float* r, int n) {
     case kArp: renderArp(ev, l, r, n); break;
     case kStab: renderStab(ev, l, r, n); break;
     case kLead: renderLead(ev, l, r, n); break;
-    default: std::fill(l, l + n, 0.0f); std::fill(r, r + n, 0.0f); break;
-  }
+    default:
+        std::fill(l, l + n, 0.0f);
+        std::fill(r, r + n, 0.0f);
+        break;
+    }
 }

@@ -5,35 +5,35 @@
 #include <cstdint>
 
 enum Instrument : int {
-  kKick,
-  kClap,
-  kSnare,
-  kHatClosed,
-  kHatOpen,
-  kRide,
-  kCrash,
-  kRiser,
-  kImpact,
-  kBass,
-  kAcid,
-  kReese,
-  kPad,
-  kArp,
-  kStab,
-  kLead,
-  kInstrumentCount
+    kKick,
+    kClap,
+    kSnare,
+    kHatClosed,
+    kHatOpen,
+    kRide,
+    kCrash,
+    kRiser,
+    kImpact,
+    kBass,
+    kAcid,
+    kReese,
+    kPad,
+    kArp,
+    kStab,
+    kLead,
+    kInstrumentCount
 };
 
 // start and length in samples; pitch as a MIDI note number; param is the
 // one per-note colour a voice takes (a cutoff in Hz for the filtered voices).
 struct NoteEvent {
-  Instrument inst;
-  int start;
-  int length;
-  float pitch;
-  float vel;
-  float param;
-  uint32_t seed;
+    Instrument inst;
+    int start;
+    int length;
+    float pitch;
+    float vel;
+    float param;
+    uint32_t seed;
 };
 
 const char* instrumentName(Instrument inst);

@@ -6,22 +6,22 @@
 #include <vector>
 
 struct Rgb {
-  float r = 0, g = 0, b = 0;
+    float r = 0, g = 0, b = 0;
 };
 
 // Colour values are display values, nominally 0..1; light may pile up above 1
 // and is rolled off by the tone curve when the picture is quantised.
 struct Canvas {
-  int width = 0;
-  int height = 0;
-  std::vector<Rgb> pixels;
+    int width = 0;
+    int height = 0;
+    std::vector<Rgb> pixels;
 };
 
 // One float per pixel: shape coverage, light intensity or a height field.
 struct Mask {
-  int width = 0;
-  int height = 0;
-  std::vector<float> values;
+    int width = 0;
+    int height = 0;
+    std::vector<float> values;
 };
 
 Rgb rgb(float r, float g, float b);
@@ -42,12 +42,10 @@ float maskAtWrapped(const Mask& mask, int x, int y);
 
 // Shapes write max(old, value * coverage), so overlapping strokes do not
 // double up; coverage has a one-pixel soft edge.
-void strokeSegment(Mask& mask, float x0, float y0, float x1, float y1,
-                   float width, float value);
+void strokeSegment(Mask& mask, float x0, float y0, float x1, float y1, float width, float value);
 // An arc of the circle (cx, cy, radius) from angle a0 to a1 (radians,
 // counter-clockwise in picture coordinates with y down).
-void strokeArc(Mask& mask, float cx, float cy, float radius, float width,
-               float a0, float a1, float value);
+void strokeArc(Mask& mask, float cx, float cy, float radius, float width, float a0, float a1, float value);
 void fillDisc(Mask& mask, float cx, float cy, float radius, float value);
 void fillRect(Mask& mask, float x0, float y0, float x1, float y1, float value);
 

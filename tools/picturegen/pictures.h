@@ -16,15 +16,13 @@ Canvas paintBg6();    // closing title card
 Canvas paintGridi();  // thin grid lines on black
 
 struct PictureEntry {
-  const char* name;  // file name without ".jpg"
-  Canvas (*paint)();
+    const char* name;  // file name without ".jpg"
+    Canvas (*paint)();
 };
 
 inline constexpr PictureEntry pictureTable[] = {
-    {"txtr1", paintTxtr1}, {"txtr2", paintTxtr2}, {"metal", paintMetal},
-    {"bg1", paintBg1},     {"bg2", paintBg2},     {"bg3", paintBg3},
-    {"bg4", paintBg4},     {"bg5", paintBg5},     {"bg6", paintBg6},
-    {"gridi", paintGridi},
+    {"txtr1", paintTxtr1}, {"txtr2", paintTxtr2}, {"metal", paintMetal}, {"bg1", paintBg1}, {"bg2", paintBg2},
+    {"bg3", paintBg3},     {"bg4", paintBg4},     {"bg5", paintBg5},     {"bg6", paintBg6}, {"gridi", paintGridi},
 };
 
 // Pictures that the show lays over a scene only show rows 1/8 to 7/8; the

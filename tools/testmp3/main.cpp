@@ -111,8 +111,8 @@ static bool encode(const Fixture& f, const std::string& dir)
     std::fwrite(mp3.data(), 1, mp3.size(), out);
     std::fwrite(id3v1, 1, id3v1Size, out);
     std::fclose(out);
-    std::printf("%s: %d Hz, %d ch, %zu samples, %zu bytes\n", path.c_str(), f.rate, f.channels,
-                left.size(), id3v2Size + mp3.size() + id3v1Size);
+    std::printf("%s: %d Hz, %d ch, %zu samples, %zu bytes\n", path.c_str(), f.rate, f.channels, left.size(),
+                id3v2Size + mp3.size() + id3v1Size);
     return true;
 }
 
