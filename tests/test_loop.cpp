@@ -5,6 +5,8 @@
 // Waits are for the clock or the device file to move, never for a time.
 #include <gtest/gtest.h>
 
+#include "tests/support/gl_fixture.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -28,21 +30,6 @@ using Clock = std::chrono::steady_clock;
 std::string fixturePath(const char* name)
 {
     return std::string(ZANT_SOURCE_DIR) + "/tests/data/music/" + name;
-}
-
-std::vector<char> readBytes(const std::string& path)
-{
-    std::vector<char> bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return bytes;
-    std::fseek(f, 0, SEEK_END);
-    bytes.resize((size_t)std::ftell(f));
-    std::fseek(f, 0, SEEK_SET);
-    if (std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size())
-        bytes.clear();
-    std::fclose(f);
-    return bytes;
 }
 
 long fileSize(const std::string& path)
@@ -97,7 +84,7 @@ protected:
 // off it plays on past the end.
 void expectSeamlessRender(const char* fixture)
 {
-    std::vector<char> mp3 = readBytes(fixturePath(fixture));
+    std::vector<char> mp3 = readFileBytes(fixturePath(fixture));
     std::vector<int16_t> whole = renderWhole(mp3);
     ASSERT_GT(whole.size(), 2u * 90000);
     SoundStream* s = soundStreamOpen(mp3.data(), (int)mp3.size());
@@ -133,7 +120,7 @@ TEST_F(LoopRender, TheSeamIsSampleExact)
 
 TEST_F(LoopRender, RangesAreCheckedAndCutToTheSong)
 {
-    std::vector<char> mp3 = readBytes(fixturePath("sweep_stereo_44k.mp3"));
+    std::vector<char> mp3 = readFileBytes(fixturePath("sweep_stereo_44k.mp3"));
     SoundStream* s = soundStreamOpen(mp3.data(), (int)mp3.size());
     ASSERT_NE(s, nullptr);
     int64_t length = soundStreamGetLengthFrames(s);
@@ -227,12 +214,12 @@ TEST(DeviceLoop, EverySeamTheDevicePlayedIsSampleExact)
     }));
     stopMusic();
     EXPECT_EQ(quitRequested, 0);
-    std::vector<char> bytes = readBytes(raw);
+    std::vector<char> bytes = readFileBytes(raw);
     restoreAudioDriver(raw);
     const int16_t* played = (const int16_t*)bytes.data();
     const int64_t frames = (int64_t)bytes.size() / 4;
     ASSERT_TRUE(soundInit(SOUND_OUTPUT_OFFLINE, 44100));
-    std::vector<int16_t> whole = renderWhole(readBytes(fixturePath("sweep_stereo_44k.mp3")));
+    std::vector<int16_t> whole = renderWhole(readFileBytes(fixturePath("sweep_stereo_44k.mp3")));
     soundClose();
     const int W = 2048;
     int seams = 0;
@@ -273,12 +260,12 @@ TEST(DevicePause, ResumeGoesOnFromThePausedSample)
     setSongPaused(false);
     EXPECT_TRUE(waitFor([&] { return songSample() > paused + 22050; }));
     stopMusic();
-    std::vector<char> bytes = readBytes(raw);
+    std::vector<char> bytes = readFileBytes(raw);
     restoreAudioDriver(raw);
     const int16_t* played = (const int16_t*)bytes.data();
     const int64_t frames = (int64_t)bytes.size() / 4;
     ASSERT_TRUE(soundInit(SOUND_OUTPUT_OFFLINE, 44100));
-    std::vector<int16_t> whole = renderWhole(readBytes(fixturePath("sweep_stereo_44k.mp3")));
+    std::vector<int16_t> whole = renderWhole(readFileBytes(fixturePath("sweep_stereo_44k.mp3")));
     soundClose();
     // The last place the paused sample's sound starts: after the silence.
     int64_t resumed = -1;

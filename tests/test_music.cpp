@@ -3,6 +3,8 @@
 // music file ending the program with a message.
 #include <gtest/gtest.h>
 
+#include "tests/support/gl_fixture.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -63,21 +65,6 @@ static void writeBytes(const std::string& path, const void* data, size_t size)
     if (size)
         std::fwrite(data, 1, size, f);
     std::fclose(f);
-}
-
-static std::vector<char> readBytes(const std::string& path)
-{
-    std::vector<char> bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return bytes;
-    std::fseek(f, 0, SEEK_END);
-    bytes.resize((size_t)std::ftell(f));
-    std::fseek(f, 0, SEEK_SET);
-    if (std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size())
-        bytes.clear();
-    std::fclose(f);
-    return bytes;
 }
 
 // ---- song time in patterns ----------------------------------------------------
@@ -342,12 +329,12 @@ TEST(DevicePlayback, PlaysTheStreamThroughTheDeviceAndEndsOnce)
 
     // The right channel is a steady tone, the left a sweep that never repeats:
     // the last 1.5 s of the sweep must appear in the file, sample for sample.
-    std::vector<char> bytes = readBytes(raw);
+    std::vector<char> bytes = readFileBytes(raw);
     std::remove(raw.c_str());
     const int16_t* played = (const int16_t*)bytes.data();
     int64_t frames = (int64_t)bytes.size() / 4;
     soundInit(SOUND_OUTPUT_OFFLINE, 44100);
-    std::vector<char> mp3 = readBytes(fixturePath("sweep_stereo_44k.mp3"));
+    std::vector<char> mp3 = readFileBytes(fixturePath("sweep_stereo_44k.mp3"));
     SoundStream* s = soundStreamOpen(mp3.data(), (int)mp3.size());
     ASSERT_NE(s, nullptr);
     soundStreamSetTime(s, 1500);
@@ -502,7 +489,7 @@ TEST_F(MusicLoadFailure, NoUsableDeviceIsAnInitError)
 // Cut short, a file plays what is there and ends as if it were whole.
 TEST(TruncatedMusic, PlaysWhatIsThereThenEndsNormally)
 {
-    std::vector<char> whole = readBytes(fixturePath("sweep_stereo_44k.mp3"));
+    std::vector<char> whole = readFileBytes(fixturePath("sweep_stereo_44k.mp3"));
     std::string path = tempPath("cut.mp3");
     writeBytes(path, whole.data(), whole.size() * 6 / 10);
     quitRequested = 0;

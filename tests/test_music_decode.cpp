@@ -3,6 +3,8 @@
 // right speed.
 #include <gtest/gtest.h>
 
+#include "tests/support/gl_fixture.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -19,17 +21,7 @@ static std::string fixturePath(const char* name)
 
 static std::vector<char> readFixture(const char* name)
 {
-    std::vector<char> bytes;
-    FILE* f = std::fopen(fixturePath(name).c_str(), "rb");
-    if (!f)
-        return bytes;
-    std::fseek(f, 0, SEEK_END);
-    bytes.resize((size_t)std::ftell(f));
-    std::fseek(f, 0, SEEK_SET);
-    if (std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size())
-        bytes.clear();
-    std::fclose(f);
-    return bytes;
+    return readFileBytes(fixturePath(name));
 }
 
 struct FixtureFacts {

@@ -4,6 +4,8 @@
 // frames, and it must hold a bounded stretch of a long song.
 #include <gtest/gtest.h>
 
+#include "tests/support/gl_fixture.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,21 +18,6 @@
 
 namespace {
 
-std::vector<char> readBytes(const std::string& path)
-{
-    std::vector<char> bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return bytes;
-    std::fseek(f, 0, SEEK_END);
-    bytes.resize((size_t)std::ftell(f));
-    std::fseek(f, 0, SEEK_SET);
-    if (std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size())
-        bytes.clear();
-    std::fclose(f);
-    return bytes;
-}
-
 std::string fixturePath(const char* name)
 {
     return std::string(ZANT_SOURCE_DIR) + "/tests/data/music/" + name;
@@ -39,7 +26,7 @@ std::string fixturePath(const char* name)
 // The whole stream converted in one run from the start, on a stream of its own.
 std::vector<int16_t> fullDecode(const std::string& path)
 {
-    std::vector<char> bytes = readBytes(path);
+    std::vector<char> bytes = readFileBytes(path);
     SoundStream* s = soundStreamOpen(bytes.data(), (int)bytes.size());
     std::vector<int16_t> all;
     if (!s)
@@ -169,7 +156,7 @@ TEST(SpectrumCopy, ALongRenderHoldsABoundedStretch)
 TEST(SpectrumCopy, TheSongIsBitForBitAtEveryFrame)
 {
     std::string song = std::string(ZANT_SOURCE_DIR) + "/data/tunemix.mp3";
-    if (readBytes(song).empty())
+    if (readFileBytes(song).empty())
         GTEST_SKIP() << song << " is not there (scripts/make-data.sh makes it)";
     startMusicOffline(song.c_str(), 180.0f);
     std::vector<int16_t> all = fullDecode(song);

@@ -90,3 +90,18 @@ std::string readText(const char* path)
     std::fclose(f);
     return text;
 }
+
+std::vector<char> readFileBytes(const std::string& path)
+{
+    std::vector<char> bytes;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return bytes;
+    std::fseek(f, 0, SEEK_END);
+    bytes.resize((size_t)std::ftell(f));
+    std::fseek(f, 0, SEEK_SET);
+    if (std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size())
+        bytes.clear();
+    std::fclose(f);
+    return bytes;
+}

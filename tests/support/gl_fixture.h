@@ -22,3 +22,5 @@ uint32_t pixelAt(int x, int y);
 bool writePngRgb(const char* path, const std::vector<uint8_t>& rgb, int w, int h);
 // A whole file as text; empty when it can't be read.
 std::string readText(const char* path);
+// The whole file; empty when it cannot be read.
+std::vector<char> readFileBytes(const std::string& path);
