@@ -76,7 +76,7 @@ session() {
     "$ZANT" --windowed --data "$data" "$@" >"$log" 2>&1 &
     pid=$!
     wid=""
-    for i in $(seq 1 600); do
+    for i in $(seq 1 1800); do  # up to three minutes: a loaded machine, a sanitizer build
       wid=$(xdotool search --name "^ZANT$" 2>/dev/null | head -1)
       [ -n "$wid" ] && break
       sleep 0.1
