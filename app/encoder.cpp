@@ -46,6 +46,11 @@ bool startFfmpeg(const std::vector<std::string>& args, Encoder* encoder)
     if (pid == 0) {
         dup2(fds[0], 0);
         signal(SIGINT, SIG_IGN);
+        // Below the drawing threads, so the encoder takes the cycles they
+        // leave (the renderer waits on itself every frame) instead of
+        // slowing every frame; the frame queue absorbs the lag. Failing to
+        // lower it only costs speed.
+        [[maybe_unused]] int niceness = nice(10);
         execvp("ffmpeg", (char* const*)argv.data());
         _exit(127);
     }

@@ -1,12 +1,14 @@
 // Finished frames on their way from the thread that draws them to the thread
-// that writes them out (to the encoder or to PNG files). A few slots only:
-// the drawing runs ahead of a slow writer by that much and then waits, so
-// memory stays bounded and a stopped writer stops the drawing.
+// that writes them out (to the encoder or to PNG files). Half a second of
+// frames at 60 fps (about 30 MB at 640x480): enough for the encoder, which
+// runs at a lower priority, to lag while the drawing has both cores and catch
+// up when it waits on the GL; then the drawing waits, so memory stays bounded
+// and a stopped writer stops the drawing.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
-const int FRAME_QUEUE_SLOTS = 4;
+const int FRAME_QUEUE_SLOTS = 32;
 
 // Empties the queue for frames of frameBytes each.
 void frameQueueOpen(size_t frameBytes);
