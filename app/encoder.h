@@ -15,9 +15,8 @@ struct Encoder {
 
 bool ffmpegOnPath();
 // Starts ffmpeg with `args` (after the program name) and its standard input
-// on a pipe. Ctrl+C does not reach it: closing the pipe lets it finish the
-// file. (At a lower priority it took no less time on two cores: the drawing
-// keeps both busy, and a starved encoder only stretched the end.)
+// on a pipe, at a lower priority than the drawing. Ctrl+C does not reach it:
+// closing the pipe lets it finish the file.
 bool startFfmpeg(const std::vector<std::string>& args, Encoder* encoder);
 // False once ffmpeg stopped taking data.
 bool writeToEncoder(Encoder& encoder, const uint8_t* data, size_t bytes);
