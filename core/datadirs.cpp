@@ -75,8 +75,8 @@ std::vector<std::string> dataFolderCandidates(const DataSearchInputs& in)
     // Relative, exactly as the program always looked for it, so a run from
     // the source tree reads the same paths as before.
     list.push_back("data");
-    // The base directory spec says a relative XDG_DATA_HOME is invalid and
-    // must be ignored, as if unset.
+    // XDG's base directory rules make a relative XDG_DATA_HOME invalid: it
+    // is ignored, as if unset.
     if (!in.xdgDataHome.empty() && in.xdgDataHome[0] == '/')
         addOnce(list, (fs::path(in.xdgDataHome) / "zant").lexically_normal().string());
     else if (!in.home.empty())

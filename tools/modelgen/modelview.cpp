@@ -4,8 +4,6 @@
 //   model_orbit.png      white on black from the orbiting camera
 //   model_silhouette.png black model with glowing edge fins, orbiting camera
 //   model_chrome.png     sphere-mapped, smooth normals, orbiting camera
-#include <EGL/egl.h>
-#include <EGL/eglext.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <png.h>
@@ -16,6 +14,7 @@
 #include <vector>
 
 #include "mesh/model_data.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -24,50 +23,6 @@ const int tileW = 640, tileH = 400;
 struct View {
     double eye[3], target[3], fov, shiftX, shiftY;
 };
-
-bool initContext()
-{
-    auto getDisplay = (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
-    if (!getDisplay)
-        return false;
-    EGLDisplay dpy = getDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-    if (dpy == EGL_NO_DISPLAY || !eglInitialize(dpy, nullptr, nullptr))
-        return false;
-    if (!eglBindAPI(EGL_OPENGL_API))
-        return false;
-    const EGLint want[] = {EGL_SURFACE_TYPE,
-                           EGL_PBUFFER_BIT,
-                           EGL_RENDERABLE_TYPE,
-                           EGL_OPENGL_BIT,
-                           EGL_RED_SIZE,
-                           8,
-                           EGL_GREEN_SIZE,
-                           8,
-                           EGL_BLUE_SIZE,
-                           8,
-                           EGL_DEPTH_SIZE,
-                           24,
-                           EGL_NONE};
-    EGLConfig configs[64];
-    EGLint count = 0;
-    if (!eglChooseConfig(dpy, want, configs, 64, &count))
-        return false;
-    // The list is sorted deepest first; take the first with exactly 8 bits.
-    for (int i = 0; i < count; i++) {
-        EGLint r, g, b, d;
-        eglGetConfigAttrib(dpy, configs[i], EGL_RED_SIZE, &r);
-        eglGetConfigAttrib(dpy, configs[i], EGL_GREEN_SIZE, &g);
-        eglGetConfigAttrib(dpy, configs[i], EGL_BLUE_SIZE, &b);
-        eglGetConfigAttrib(dpy, configs[i], EGL_DEPTH_SIZE, &d);
-        if (r != 8 || g != 8 || b != 8 || d != 24)
-            continue;
-        const EGLint size[] = {EGL_WIDTH, 640, EGL_HEIGHT, 480, EGL_NONE};
-        EGLSurface surf = eglCreatePbufferSurface(dpy, configs[i], size);
-        EGLContext ctx = eglCreateContext(dpy, configs[i], EGL_NO_CONTEXT, nullptr);
-        return surf != EGL_NO_SURFACE && ctx != EGL_NO_CONTEXT && eglMakeCurrent(dpy, surf, surf, ctx);
-    }
-    return false;
-}
 
 const float* vertexAt(int i)
 {
@@ -318,8 +273,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: modelview OUTDIR\n");
         return 2;
     }
-    if (!initContext()) {
-        std::fprintf(stderr, "modelview: no headless OpenGL context\n");
+    char err[256];
+    if (!createHeadlessContext(err, sizeof err)) {
+        std::fprintf(stderr, "modelview: %s\n", err);
         return 1;
     }
     std::string dir = argv[1];
