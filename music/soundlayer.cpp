@@ -916,10 +916,13 @@ static bool fillCopy(SoundStream* s, int64_t first, int64_t end)
         d.from = to = first;
         d.mono.clear();
     }
-    // A render moves forward: what lies before this window is not needed again.
+    // A render moves forward: what lies before this window is not needed
+    // again. A short step past the held end drops all of it; the decoder
+    // carries on from that end.
     if ((int64_t)d.mono.size() > COPY_MAX_FRAMES) {
-        d.mono.erase(d.mono.begin(), d.mono.begin() + (first - d.from));
-        d.from = first;
+        const int64_t drop = std::min(first - d.from, (int64_t)d.mono.size());
+        d.mono.erase(d.mono.begin(), d.mono.begin() + drop);
+        d.from += drop;
     }
     int16_t stereo[COPY_STEP * 2];
     while (to < end) {

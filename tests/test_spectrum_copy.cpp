@@ -151,6 +151,23 @@ TEST(SpectrumCopy, ALongRenderHoldsABoundedStretch)
     stopMusic();
 }
 
+// A row of stills a little under a second apart, as a contact sheet asks for
+// them: each step lands past the end of what is held, and once the copy is
+// full the part before the window is dropped.
+TEST(SpectrumCopy, StepsPastTheHeldEndOnceFull)
+{
+    startMusicOffline(fixturePath("tone_mono_48k.mp3").c_str(), 180.0f);
+    std::vector<int16_t> all = fullDecode(fixturePath("tone_mono_48k.mp3"));
+    for (int ms = 30; ms < songLengthMillis(); ms += 850) {
+        std::vector<float> got = spectrumAt(ms), want = expectedSpectrum(all, ms);
+        ASSERT_EQ(got.size(), want.size());
+        for (int b = 0; b < SPECTRUM_BINS; b++)
+            ASSERT_NEAR(got[b], want[b], 1e-3f) << "at " << ms << " ms, bin " << b;
+        ASSERT_LE(soundSpectrumCopyFrames(), (1 << 18) + (1 << 16) + 8192);
+    }
+    stopMusic();
+}
+
 // The real soundtrack, when it has been made: every frame of a whole-song
 // render at 60 fps.
 TEST(SpectrumCopy, TheSongIsBitForBitAtEveryFrame)
@@ -163,6 +180,10 @@ TEST(SpectrumCopy, TheSongIsBitForBitAtEveryFrame)
     int length = songLengthMillis();
     EXPECT_EQ(compareAt(all, renderTimes(0, length)), 0);
     EXPECT_EQ(compareAt(all, renderTimes(millisForPatterns(22), millisForPatterns(24))), 0);
+    std::vector<int> stills;
+    for (int ms = 13; ms < length; ms += 842)
+        stills.push_back(ms);
+    EXPECT_EQ(compareAt(all, stills), 0);
     EXPECT_LE(soundSpectrumCopyFrames(), (1 << 18) + (1 << 16) + 8192);
     stopMusic();
 }
