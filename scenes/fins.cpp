@@ -146,12 +146,23 @@ void drawFinsRandomEdge(const Mesh* mesh, const Texture* texture, float length)
     drawStrips(strips);
 }
 
-void drawFinsAllEdges(const Mesh* mesh, const Texture* texture, float length)
+static void beginFinsAllEdges(const Texture* texture)
 {
-    static FinStrips strips;
     fillOnFirstCall(allEdgesTable, allEdgesCalls);
     setFinState();
     bindTexture(texture, 0);
+}
+
+void skipFinsAllEdges(const Texture* texture)
+{
+    beginFinsAllEdges(texture);
+    glTexCoord2f(1.0f, 0.0f);
+}
+
+void drawFinsAllEdges(const Mesh* mesh, const Texture* texture, float length)
+{
+    static FinStrips strips;
+    beginFinsAllEdges(texture);
     clearStrips(strips);
     for (int i = 0; i < mesh->faceCount; i++) {
         const MeshFace& face = mesh->faces[i];

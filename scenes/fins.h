@@ -7,6 +7,9 @@
 void drawFinsRandomEdge(const Mesh* mesh, const Texture* texture, float length);
 // All three edges of every triangle, in the caller's colour.
 void drawFinsAllEdges(const Mesh* mesh, const Texture* texture, float length);
+// Everything drawFinsAllEdges leaves behind (its table, GL state, current
+// texture coordinate) without the fins: for fins that would add nothing.
+void skipFinsAllEdges(const Texture* texture);
 // The first two edges of every second triangle: the quad grid of a mesh
 // made of split quads, in the caller's colour.
 void drawFinsGrid(const Mesh* mesh, const Texture* texture, float length);

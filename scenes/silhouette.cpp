@@ -56,7 +56,13 @@ void drawSilhouetteScene(float t)
     // Far fins fade to black, which under additive blending is nothing.
     setFog(blackPreset.clearColor, 0.0f, 128.0f);
     const float length = (float)(5.0 * std::min(std::max((double)t * (1.0 / 6.0), 0.0), 1.0));
-    drawFinsAllEdges(modelmesh, txtr2tex, length);
+    // Black fins in black fog add nothing: once faded out (the show's last
+    // five seconds) the 39,000 of them would still cost a software renderer
+    // most of the frame.
+    if (e > 0.0f)
+        drawFinsAllEdges(modelmesh, txtr2tex, length);
+    else
+        skipFinsAllEdges(txtr2tex);
 
     if (t >= 32.0f && t < 36.0f)
         drawOverlay(bg5tex, 1.0f, DF_ALPHA);

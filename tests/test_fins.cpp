@@ -126,7 +126,8 @@ TEST_F(Fins, LengthZeroDrawsNothingButFillsTheTable)
         int* calls;
     } variants[] = {{drawFinsRandomEdge, randomEdgeTable, &randomEdgeCalls},
                     {drawFinsAllEdges, allEdgesTable, &allEdgesCalls},
-                    {drawFinsGrid, gridTable, &gridCalls}};
+                    {drawFinsGrid, gridTable, &gridCalls},
+                    {[](const Mesh*, const Texture* t, float) { skipFinsAllEdges(t); }, allEdgesTable, &allEdgesCalls}};
     for (const Variant& v : variants) {
         *v.calls = 0;
         const uint64_t before = rand15Draws;
@@ -172,6 +173,42 @@ TEST_F(Fins, StateLeftBehind)
     drawFinsAllEdges(one->mesh, white(), 1.0f);
     glGetFloatv(GL_CURRENT_COLOR, colour);
     EXPECT_FLOAT_EQ(colour[0], 0.2f) << "other variants keep the caller's colour";
+}
+
+// What a faded-out scene leaves for whatever it draws next.
+std::vector<GLint> finStateSnapshot()
+{
+    std::vector<GLint> state;
+    for (GLenum e : {GL_BLEND_SRC, GL_BLEND_DST, GL_DEPTH_FUNC, GL_DEPTH_WRITEMASK, GL_TEXTURE_BINDING_2D}) {
+        GLint v = 0;
+        glGetIntegerv(e, &v);
+        state.push_back(v);
+    }
+    for (GLenum e : {GL_CULL_FACE, GL_DEPTH_TEST, GL_BLEND, GL_TEXTURE_2D})
+        state.push_back(glIsEnabled(e));
+    GLfloat tc[4];
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, tc);
+    for (GLfloat c : tc)
+        state.push_back((GLint)(c * 1000));
+    return state;
+}
+
+TEST_F(Fins, SkippedAllEdgesLeaveWhatDrawnOnesLeave)
+{
+    static Strip* one = floorStrip(1, {0});
+    std::vector<GLint> after[2];
+    for (int skip = 0; skip < 2; skip++) {
+        frontView();
+        glEnable(GL_CULL_FACE);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glTexCoord2f(0.5f, 0.25f);
+        if (skip)
+            skipFinsAllEdges(white());
+        else
+            drawFinsAllEdges(one->mesh, white(), 1.0f);
+        after[skip] = finStateSnapshot();
+    }
+    EXPECT_EQ(after[1], after[0]);
 }
 
 TEST_F(Fins, NotCounted)
