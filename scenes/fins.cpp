@@ -156,7 +156,7 @@ static void beginFinsAllEdges(const Texture* texture)
 void skipFinsAllEdges(const Texture* texture)
 {
     beginFinsAllEdges(texture);
-    glTexCoord2f(1.0f, 0.0f);
+    glTexCoord2f(1.0f, 0.0f);  // where drawStrips leaves it
 }
 
 void drawFinsAllEdges(const Mesh* mesh, const Texture* texture, float length)
