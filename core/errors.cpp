@@ -5,6 +5,44 @@
 #include <cstdlib>
 
 static void (*fatalHook)(const char*) = nullptr;
+static void (*logSink)(LogLevel, const char*) = nullptr;
+
+static const char* levelPrefix(LogLevel level)
+{
+    switch (level) {
+    case LOG_INFO:
+        return "zant: info: ";
+    case LOG_WARNING:
+        return "zant: warning: ";
+    default:
+        return "zant: ";
+    }
+}
+
+static void logLine(LogLevel level, const char* format, va_list args)
+{
+    char text[2048];
+    std::vsnprintf(text, sizeof text, format, args);
+    if (logSink) {
+        logSink(level, text);
+        return;
+    }
+    std::fprintf(stderr, "%s%s\n", levelPrefix(level), text);
+    std::fflush(stderr);
+}
+
+void logMessage(LogLevel level, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    logLine(level, format, args);
+    va_end(args);
+}
+
+void setLogSink(void (*sink)(LogLevel level, const char* line))
+{
+    logSink = sink;
+}
 
 void setFatalErrorHook(void (*hook)(const char* message))
 {
@@ -13,8 +51,7 @@ void setFatalErrorHook(void (*hook)(const char* message))
 
 void fatalError(const char* message)
 {
-    std::fprintf(stderr, "zant: %s\n", message);
-    std::fflush(stderr);
+    logMessage(LOG_ERROR, "%s", message);
     // A fatal error inside the hook must not loop back into it.
     void (*hook)(const char*) = fatalHook;
     fatalHook = nullptr;
@@ -26,10 +63,8 @@ void fatalError(const char* message)
 
 void warning(const char* format, ...)
 {
-    std::fputs("zant: ", stderr);
     va_list args;
     va_start(args, format);
-    std::vfprintf(stderr, format, args);
+    logLine(LOG_WARNING, format, args);
     va_end(args);
-    std::fputc('\n', stderr);
 }
