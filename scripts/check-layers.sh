@@ -153,7 +153,7 @@ preprocess() {
       }
       return p
     }
-    /^# [0-9]+ "/ {
+    /^[ \t]*# [0-9]+ "/ {
       f = $3; gsub(/^"|"$/, "", f)
       if (f !~ /^</) f = norm(f)
       if ($4 == "1") { stack[++depth] = f; next }
