@@ -27,7 +27,8 @@ cxx=${CXX:-g++}
 # of their own and include anything. A folder holding CMakeCache.txt is a
 # build folder and is skipped too, whatever its name.
 outside=(tests tools bench fuzz dist docs scripts data .git .ci)
-source_names='.*\.\(c\|cc\|cpp\|cxx\|c++\|h\|hh\|hpp\|hxx\|h++\|inl\|ipp\|tcc\|inc\)'
+source_ext='c|cc|cpp|cxx|c\+\+|h|hh|hpp|hxx|h\+\+|inl|ipp|tcc|inc'
+header_ext='h|hh|hpp|hxx|h\+\+|inl|ipp|tcc|inc'
 # System headers only platform/ may include, matched on the resolved path.
 platform_only='(^|/)(SDL2?/|SDL[_.A-Za-z0-9]*\.h$|EGL/|GLES[0-9]*/)'
 
@@ -40,10 +41,9 @@ die() {
 
 declare -A rank
 n=0
-while read -r line; do
-  line=${line%%#*}
-  [ -n "${line// /}" ] || continue
-  for dir in $line; do rank[$dir]=$n; done
+while read -r -a dirs; do
+  [ ${#dirs[@]} -gt 0 ] && [[ ${dirs[0]} != \#* ]] || continue
+  for dir in "${dirs[@]}"; do rank[$dir]=$n; done
   n=$((n + 1))
 done <"$root/layers.txt"
 
@@ -56,11 +56,12 @@ faults=$work/faults
 cd "$root"
 product=()
 for path in * .[!.]*; do
-  [ -d "$path" ] && [ ! -L "$path" ] || {
-    [ -f "$path" ] && [[ $path =~ \.(c|cc|cpp|cxx|h|hh|hpp|hxx)$ ]] &&
+  if [ ! -d "$path" ]; then
+    if [ -f "$path" ] && [[ $path =~ \.($source_ext)$ ]]; then
       echo "$path:1: C or C++ code outside every folder of layers.txt" >>"$faults"
+    fi
     continue
-  }
+  fi
   if [ -n "${rank[$path]+x}" ]; then
     product+=("$path")
     continue
@@ -69,14 +70,14 @@ for path in * .[!.]*; do
   for o in "${outside[@]}"; do [ "$path" = "$o" ] && skip=1; done
   [ -f "$path/CMakeCache.txt" ] && skip=1
   [ $skip -eq 1 ] && continue
-  first=$(find "$path" -type f -regex "$source_names" -print -quit)
+  first=$(find -H "$path" -type f -regextype posix-extended -regex ".*\.($source_ext)" -print -quit)
   [ -z "$first" ] ||
     echo "$first:1: $path/ holds C or C++ code but has no layer in layers.txt" >>"$faults"
 done
 
 files=$work/files
 if [ ${#product[@]} -gt 0 ]; then
-  find "${product[@]}" -type f -regex "$source_names" | sort >"$files"
+  find -H "${product[@]}" -type f -regextype posix-extended -regex ".*\.($source_ext)" | sort >"$files"
 else
   : >"$files"
 fi
@@ -172,7 +173,7 @@ preprocess() {
 export -f preprocess
 # Each source file as the build compiles it, then each header no source
 # reached (every header a source reaches is read whole there).
-grep -v -E '\.(h|hh|hpp|hxx|h\+\+|inl|ipp|tcc|inc)$' "$files" >"$work/sources" || true
+grep -v -E "\\.($header_ext)\$" "$files" >"$work/sources" || true
 xargs -r -d '\n' -P "$(nproc)" -I{} bash -c 'preprocess "$1"' _ {} <"$work/sources"
 cat "$work"/pp.*.edges >"$work/seen" 2>/dev/null || true
 cut -f1,3 "$work/seen" | tr '\t' '\n' | sort -u >"$work/reached"
@@ -183,7 +184,7 @@ cat "$work"/pp.*.fault >>"$faults" 2>/dev/null || true
 
 # Judge each edge whose includer is product code.
 awk -F '\t' -v ranks="$(for d in "${!rank[@]}"; do printf '%s=%s ' "$d" "${rank[$d]}"; done)" \
-    -v dirs="$(find . -mindepth 1 -maxdepth 1 -type d -printf '%P ')" -v only="$platform_only" '
+    -v dirs="$(find . -mindepth 1 -maxdepth 1 -xtype d -printf '%P ')" -v only="$platform_only" '
   BEGIN {
     n = split(ranks, r, " "); for (i = 1; i <= n; i++) { split(r[i], kv, "="); rank[kv[1]] = kv[2] }
     n = split(dirs, d, " "); for (i = 1; i <= n; i++) isdir[d[i]] = 1

@@ -47,7 +47,7 @@ upcall=${upcall%()}
 [ -n "$app_header" ] && [ -n "$render_header" ] && [ -n "$test_header" ] && [ -n "$upcall" ] ||
   { echo "FAIL: the tree has no app/ header, render/ header, tests/ header or app/ function to plant"; exit 1; }
 
-cd "$tree"
+cd "$tree" || exit 1
 # Each plant, and the FILE:LINE the check must report for it.
 expect=()
 plant() { # FILE LINE FORMAT [ARGS...]
