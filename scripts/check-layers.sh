@@ -37,6 +37,7 @@ die() {
   exit 2
 }
 [ -f "$root/layers.txt" ] || die "no layers.txt in $root"
+[ -d "$build" ] && build=$(cd "$build" && pwd)
 [ -f "$build/layer-flags.txt" ] || die "no $build/layer-flags.txt: configure and build first (cmake -B build && cmake --build build)"
 
 declare -A rank
@@ -57,7 +58,8 @@ cd "$root"
 product=()
 for path in * .[!.]*; do
   if [ ! -d "$path" ]; then
-    if [ -f "$path" ] && [[ $path =~ \.($source_ext)$ ]]; then
+    # (ticks.inc, written where the program runs, is data, not code)
+    if [ -f "$path" ] && [[ $path =~ \.($source_ext)$ ]] && [ "$path" != ticks.inc ]; then
       echo "$path:1: C or C++ code outside every folder of layers.txt" >>"$faults"
     fi
     continue
@@ -184,10 +186,12 @@ cat "$work"/pp.*.fault >>"$faults" 2>/dev/null || true
 
 # Judge each edge whose includer is product code.
 awk -F '\t' -v ranks="$(for d in "${!rank[@]}"; do printf '%s=%s ' "$d" "${rank[$d]}"; done)" \
-    -v dirs="$(find . -mindepth 1 -maxdepth 1 -xtype d -printf '%P ')" -v only="$platform_only" '
+    -v dirs="$(find . -mindepth 1 -maxdepth 1 -xtype d -printf '%P ')" \
+    -v loose="$(find . -mindepth 1 -maxdepth 1 -xtype f -printf '%P ')" -v only="$platform_only" '
   BEGIN {
     n = split(ranks, r, " "); for (i = 1; i <= n; i++) { split(r[i], kv, "="); rank[kv[1]] = kv[2] }
     n = split(dirs, d, " "); for (i = 1; i <= n; i++) isdir[d[i]] = 1
+    n = split(loose, d, " "); for (i = 1; i <= n; i++) atroot[d[i]] = 1
   }
   {
     file = $1; line = $2; t = $3
@@ -204,6 +208,10 @@ awk -F '\t' -v ranks="$(for d in "${!rank[@]}"; do printf '%s=%s ' "$d" "${rank[
         print file ":" line ": product code includes " to "/, which is outside the layers: " t
         next
       }
+    }
+    if (t in atroot) {
+      print file ":" line ": product code includes " t ", which is outside the layers"
+      next
     }
     if (t ~ only && from != "platform")
       print file ":" line ": only platform/ may include SDL, EGL or GLES: " t

@@ -68,6 +68,8 @@ plant texture/zz_tests.cpp 1 '#include "%s"\n' "$test_header"
 plant scenes/zz_sdl.cpp 1 '#include <SDL2/SDL.h>\n'
 plant fx/zz_sdl_plain.h 2 '#pragma once\n#include "SDL_keycode.h"\n'
 plant devtools/zz_egl.cpp 1 '#include <EGL/egl.h>\n'
+plant zz_loose.h 1 'int zzLoose;\n'
+plant core/zz_loose.cpp 1 '#include "../zz_loose.h"\n'
 plant webshow/zz_new.cpp 1 '#include "%s"\n#include <SDL.h>\n' "$app_header"
 plant core/zz_upcall.cpp 2 '// a call up the stack that no include shows\nvoid %s();\nvoid zzCallUp() { %s(); }\n' \
   "$upcall" "$upcall"
