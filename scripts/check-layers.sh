@@ -116,7 +116,7 @@ xargs -r -d '\n' awk -v root="$root" '
     } else if (q == "\"" && (exists(dir name) || name ~ /^\.\.?\//)) t = norm(dir name)
     else t = norm(name)
     print FILENAME "\t" FNR "\t" t
-  }' <"$files" >"$edges" || true
+  }' <"$files" >"$edges"
 
 # From the preprocessor: its line markers name each file it enters (flag 1)
 # and the line it returns to in the includer (flag 2).
@@ -241,7 +241,11 @@ awk -F '\t' 'NR == FNR { src[$1] = $2; lvl[$1] = $3; next }
     if (!(obj in src)) next
     sym = f[1]; type = f[2]
     if (type == "U") { und[obj, sym] = 1; objs[obj] = 1; syms[obj] = syms[obj] " " sym; next }
-    if (type ~ /^[TDBRGSCi]$/ && (!(sym in def) || lvl[obj] < def[sym])) { def[sym] = lvl[obj]; defsrc[sym] = src[obj] }
+    # Weak definitions count too (an inline or template function of ours),
+    # but not those of the standard library and the compiler, which any layer
+    # may instantiate.
+    if (type ~ /^[WVu]$/ && sym ~ /^_Z(N|NK)?(S[tabsiod]|9__gnu_cxx)|^_Z(T[VISTvh]|GV)/) next
+    if (type ~ /^[TDBRGSCiWVu]$/ && (!(sym in def) || lvl[obj] < def[sym])) { def[sym] = lvl[obj]; defsrc[sym] = src[obj] }
   }
   END {
     for (obj in objs) {
