@@ -218,7 +218,7 @@ awk -F '\t' -v ranks="$(for d in "${!rank[@]}"; do printf '%s=%s ' "$d" "${rank[
   }' "$edges" >>"$faults"
 
 # Symbols: what each layer's objects leave undefined must not be defined
-# (strongly) only in a higher layer. Objects are found by the path of their
+# only in a higher layer. Objects are found by the path of their
 # source, CMakeFiles/TARGET.dir/FOLDER/FILE.o; stale ones without a source
 # are left out.
 objects=$work/objects
@@ -233,14 +233,14 @@ for dir in "$build"/CMakeFiles/*.dir; do
   done < <(find "$dir" -name '*.o')
 done
 [ -s "$objects" ] || die "no object files of the product in $build: build it first"
-cut -f1 "$objects" | xargs -d '\n' nm -A -P >"$work/symbols" 2>/dev/null || true
+cut -f1 "$objects" | xargs -d '\n' nm -A -P >"$work/symbols"
 awk -F '\t' 'NR == FNR { src[$1] = $2; lvl[$1] = $3; next }
   {
     # nm -A -P: "OBJECT: SYMBOL TYPE ..."
     i = index($0, ": "); obj = substr($0, 1, i - 1); split(substr($0, i + 2), f, " ")
     if (!(obj in src)) next
     sym = f[1]; type = f[2]
-    if (type == "U") { und[obj, sym] = 1; objs[obj] = 1; syms[obj] = syms[obj] " " sym; next }
+    if (type == "U") { objs[obj] = 1; syms[obj] = syms[obj] " " sym; next }
     # Weak definitions count too (an inline or template function of ours),
     # but not those of the standard library and the compiler, which any layer
     # may instantiate.
