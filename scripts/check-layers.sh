@@ -21,7 +21,7 @@
 set -euo pipefail
 root=$(cd "${1:-$(dirname "$0")/..}" && pwd)
 build=${2:-$root/build}
-cxx=${CXX:-g++}
+cxx=g++
 
 # Top-level folders that are not product code; they may hold C or C++ code
 # of their own and include anything. A folder holding CMakeCache.txt is a

@@ -77,7 +77,7 @@ plant core/zz_upcall.cpp 2 '// a call up the stack that no include shows\nvoid %
 # The call up needs its object beside the build's.
 mapfile -t flags < <(grep -E '^-[ID].' "$scratch/layer-flags.txt" | grep -v -x -F -e "-I$SRC" -e -I/usr/include)
 mkdir -p "$scratch/CMakeFiles/zantcore.dir/core"
-"${CXX:-g++}" -std=c++20 -c -I"$tree" "${flags[@]}" core/zz_upcall.cpp \
+g++ -std=c++20 -c -I"$tree" "${flags[@]}" core/zz_upcall.cpp \
   -o "$scratch/CMakeFiles/zantcore.dir/core/zz_upcall.cpp.o" || { echo "FAIL: could not compile the call up"; exit 1; }
 
 out=$(bash "$check" "$tree" "$scratch" 2>&1)
