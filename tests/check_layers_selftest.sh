@@ -41,7 +41,13 @@ render_header=$(cd "$tree" && ls render/*.h | head -1)
 test_header=$(cd "$tree" && ls tests/*.h tests/support/*.h 2>/dev/null | head -1)
 # A function of app/ that takes nothing: its hand-written prototype is just
 # "void NAME();" (the return type is not part of the symbol).
-upcall=$(nm -P --defined-only "$BUILD"/CMakeFiles/*.dir/app/*.o | awk '$2 == "T" { print $1 }' |
+# (Only objects whose source is still there: the check leaves out the rest.)
+app_objects=()
+for obj in "$BUILD"/CMakeFiles/*.dir/app/*.o; do
+  src=${obj##*/}
+  [ -f "$SRC/app/${src%.o}" ] && app_objects+=("$obj")
+done
+upcall=$(nm -P --defined-only "${app_objects[@]}" | awk '$2 == "T" { print $1 }' |
   c++filt | grep -m1 -E '^[A-Za-z_][A-Za-z0-9_]*\(\)$')
 upcall=${upcall%()}
 [ -n "$app_header" ] && [ -n "$render_header" ] && [ -n "$test_header" ] && [ -n "$upcall" ] ||
