@@ -11,22 +11,13 @@
 #include <vector>
 
 #include "core/datadirs.h"
+#include "tests/support/folders.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 using Paths = std::vector<std::string>;
-
-// A fresh folder per test under the build tree.
-std::string testFolder()
-{
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    fs::path dir = fs::path(ZANT_BINARY_DIR) / "test-tmp" / (std::string(info->test_suite_name()) + "." + info->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir.string();
-}
 
 // A folder with every file the show needs, each a few bytes: the search
 // only looks at names, the loaders check contents later.
@@ -91,7 +82,7 @@ TEST(DataFolderCandidates, CurrentInputsComeFromTheEnvironmentAndThisProgram)
 
 TEST(MissingShowFiles, NamesWhatIsMissing)
 {
-    std::string dir = fullFolder(testFolder() + "/d");
+    std::string dir = fullFolder(freshTestFolder() + "/d");
     EXPECT_TRUE(missingShowFiles(dir).empty());
     fs::remove(dir + "/bg4.jpg");
     fs::remove(dir + "/tunemix.mp3");
@@ -104,7 +95,7 @@ TEST(MissingShowFiles, NamesWhatIsMissing)
 
 TEST(MissingShowFiles, AcceptsLinksToFiles)
 {
-    std::string base = testFolder();
+    std::string base = freshTestFolder();
     std::string real = fullFolder(base + "/real");
     fs::create_directory(base + "/links");
     for (const char* name : showDataFiles)
@@ -114,7 +105,7 @@ TEST(MissingShowFiles, AcceptsLinksToFiles)
 
 TEST(DataFolderSearch, FirstCompleteFolderWins)
 {
-    std::string base = testFolder();
+    std::string base = freshTestFolder();
     std::string a = fullFolder(base + "/a"), b = fullFolder(base + "/b");
     DataSearchResult r = searchDataFolders({base + "/none", a, b});
     EXPECT_EQ(r.folder, a);
@@ -124,7 +115,7 @@ TEST(DataFolderSearch, FirstCompleteFolderWins)
 
 TEST(DataFolderSearch, PartialFolderIsPassedOver)
 {
-    std::string base = testFolder();
+    std::string base = freshTestFolder();
     std::string partial = fullFolder(base + "/partial"), full = fullFolder(base + "/full");
     fs::remove(partial + "/bg2.jpg");
     EXPECT_EQ(searchDataFolders({partial, full}).folder, full);
@@ -132,7 +123,7 @@ TEST(DataFolderSearch, PartialFolderIsPassedOver)
 
 TEST(DataFolderSearch, ReportListsEveryFolderAndWhatItLacks)
 {
-    std::string base = testFolder();
+    std::string base = freshTestFolder();
     std::string partial = fullFolder(base + "/partial");
     fs::remove(partial + "/bg2.jpg");
     fs::remove(partial + "/metal.jpg");
@@ -156,11 +147,10 @@ TEST(ChooseDataFolder, DataOptionWinsUntested)
 // The whole search as the program runs it, from a working folder of our own.
 TEST(ChooseDataFolder, UserFolderFoundFromTheEnvironment)
 {
-    std::string base = testFolder();
+    WorkingFolder working = enterTestFolder();
+    ASSERT_FALSE(HasFatalFailure());
+    const std::string base = working.folder;
     fullFolder(base + "/xdg/zant");
-    fs::create_directory(base + "/work");
-    std::string saved = fs::current_path().string();
-    ASSERT_EQ(chdir((base + "/work").c_str()), 0);
     setenv("XDG_DATA_HOME", (base + "/xdg").c_str(), 1);
     std::string report;
     EXPECT_EQ(chooseDataFolder("", report), base + "/xdg/zant");
@@ -179,5 +169,5 @@ TEST(ChooseDataFolder, UserFolderFoundFromTheEnvironment)
     EXPECT_NE(report.find("./data: no such folder"), std::string::npos) << report;
     EXPECT_NE(report.find(base + "/xdg/zant: no such folder"), std::string::npos) << report;
     EXPECT_NE(dataFolderSummary().find("None of them holds the files"), std::string::npos);
-    ASSERT_EQ(chdir(saved.c_str()), 0);
+    leaveTestFolder(working);
 }
