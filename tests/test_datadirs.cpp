@@ -1,7 +1,9 @@
 // The data folder search: the folders looked at and their order, what makes
 // a folder count, the report when none does, and --data winning untested.
 #include <gtest/gtest.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -91,6 +93,63 @@ TEST(MissingShowFiles, NamesWhatIsMissing)
     fs::create_directory(dir + "/gridi.jpg");
     EXPECT_EQ(missingShowFiles(dir), (Paths{"tunemix.mp3", "bg4.jpg", "gridi.jpg"}));
     EXPECT_EQ(missingShowFiles(dir + "/nowhere").size(), 11u);
+}
+
+// missingShowFiles as a user without privileges sees it. Root reads every
+// file whatever its mode, so as root the search runs in a child that has
+// become nobody and writes the names it found missing back, a line each.
+Paths missingAsUnprivileged(const std::string& dir)
+{
+    if (geteuid() != 0)
+        return missingShowFiles(dir);
+    int fds[2];
+    if (pipe(fds) != 0) {
+        ADD_FAILURE() << "no pipe";
+        return {};
+    }
+    pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        const gid_t nobody = 65534;
+        if (setgroups(1, &nobody) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)
+            _exit(3);
+        std::string names;
+        for (const std::string& name : missingShowFiles(dir))
+            names += name + "\n";
+        _exit(write(fds[1], names.data(), names.size()) == (ssize_t)names.size() ? 0 : 4);
+    }
+    close(fds[1]);
+    std::string out;
+    char buf[256];
+    ssize_t n;
+    while ((n = read(fds[0], buf, sizeof buf)) > 0)
+        out.append(buf, (size_t)n);
+    close(fds[0]);
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the unprivileged search failed: " << status;
+    Paths missing;
+    for (size_t at = 0, end; (end = out.find('\n', at)) != std::string::npos; at = end + 1)
+        missing.push_back(out.substr(at, end - at));
+    return missing;
+}
+
+// A file the user may not read is one the loaders cannot open. In /tmp, so
+// that nobody can reach the folder wherever the build tree is.
+TEST(MissingShowFiles, AnUnreadableFileIsMissing)
+{
+    char made[] = "/tmp/zant_unreadable.XXXXXX";
+    ASSERT_NE(mkdtemp(made), nullptr);
+    const std::string dir = made;
+    ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
+    fullFolder(dir);
+    for (const char* name : showDataFiles)
+        ASSERT_EQ(chmod((dir + "/" + name).c_str(), 0644), 0);
+    EXPECT_TRUE(missingAsUnprivileged(dir).empty()) << "every file readable";
+    ASSERT_EQ(chmod((dir + "/bg4.jpg").c_str(), 0), 0);
+    ASSERT_EQ(chmod((dir + "/tunemix.mp3").c_str(), 0200), 0);
+    EXPECT_EQ(missingAsUnprivileged(dir), (Paths{"tunemix.mp3", "bg4.jpg"}));
+    fs::remove_all(dir);
 }
 
 TEST(MissingShowFiles, AcceptsLinksToFiles)
