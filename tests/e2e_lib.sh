@@ -34,7 +34,7 @@ make_work() {
 start_xvfb() {
   local screen=${1:-1024x768x24} numfile
   numfile=$(mktemp "${TMPDIR:-/tmp}/zant_xvfb.XXXXXX")
-  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$numfile" 2>"$numfile.log" &
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$numfile" >/dev/null 2>"$numfile.log" &
   xvfb_pid=$!
   local i
   for i in $(seq 1 600); do
