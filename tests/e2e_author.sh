@@ -16,11 +16,11 @@ set -u
 ZANT=$(realpath "$1")
 SRC=$2
 BIN=${3:-}
+. "$(dirname "$0")/e2e_lib.sh"
 export SDL_AUDIODRIVER=dummy ZANT_NO_DIALOGS=1 ZANT_LOG_SEEKS=1 ZANT_LOG_CLOCK=1
 PATTERN_SAMPLES=235200  # 16 beats at 180 BPM, at 44100 Hz
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/zant_e2e_author.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+make_work author
 data="$work/data"
 mkdir -p "$data"
 cp "$BIN"/data/*.jpg "$data/" 2>/dev/null
@@ -32,11 +32,6 @@ else
     { echo "FAIL: no song and no way to make one"; exit 1; }
 fi
 
-fail=0
-check() {
-  if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi
-}
-
 # Bad --loop values: status 2 and a message naming --loop, before any window.
 for bad in "5:3" "2" "-1:2" "nan:2" "1:inf" "1:999"; do
   out=$(cd "$work" && "$ZANT" --windowed --data "$data" --loop "$bad" 2>&1)
@@ -45,56 +40,35 @@ for bad in "5:3" "2" "-1:2" "nan:2" "1:inf" "1:999"; do
 done
 
 # The show in a window. Runs SCRIPT (bash, with wid, pid and the helpers
-# below) while the program runs, then Escape; the log goes to NAME.log.
-session() {
-  local name=$1 script=$2
+# below) while the program runs, then Escape; the log goes to NAME.log. In a
+# subshell: a failed step ends the session, and the checks after it run.
+session() (
+  name=$1; script=$2
   shift 2
-  (cd "$work" && xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    name=$1; script=$2; ZANT=$3; data=$4; shift 4
-    log=$name.log
-    # wait_for REGEX [COUNT]: until COUNT log lines match, up to a minute.
-    wait_for() {
-      local n=${2:-1}
-      for i in $(seq 1 600); do
-        [ "$(grep -c -E -- "$1" "$log")" -ge "$n" ] && return 0
-        kill -0 $pid 2>/dev/null || { echo "FAIL: the program ended waiting for \"$1\""; return 1; }
-        sleep 0.1
-      done
-      echo "FAIL: no \"$1\" (x$n) in the log within a minute"; return 1
-    }
-    # later N: until N more frames have been drawn.
-    later() { wait_for "^zant: frame at" $(( $(grep -c "^zant: frame at" "$log") + $1 )); }
-    # shot FILE: a screenshot, waited for until it is complete.
-    shot() {
-      xdotool key s
-      for i in $(seq 1 600); do
-        [ -f "$1" ] && [ "$(stat -c %s "$1")" -eq 921654 ] && return 0
-        sleep 0.1
-      done
-      echo "FAIL: no $1 within a minute"; return 1
-    }
-    "$ZANT" --windowed --data "$data" "$@" >"$log" 2>&1 &
-    pid=$!
-    wid=""
-    for i in $(seq 1 1800); do  # up to three minutes: a loaded machine, a sanitizer build
-      wid=$(xdotool search --name "^ZANT$" 2>/dev/null | head -1)
-      [ -n "$wid" ] && break
-      sleep 0.1
-    done
-    [ -n "$wid" ] || { echo "FAIL: no window"; kill $pid; exit 1; }
-    xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
-    wait_for "^zant: frame at" || { kill $pid; exit 1; }
-    steps() { eval "$script"; }
-    ok=0
-    steps || ok=1
-    xdotool key Escape 2>/dev/null
-    for i in $(seq 1 600); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done
-    if kill -0 $pid 2>/dev/null; then echo "FAIL: still running 30 s after Escape"; kill -9 $pid; exit 1; fi
-    wait $pid; rc=$?
-    echo "$name: exit status $rc"
-    [ $rc -eq 0 ] && [ $ok -eq 0 ]
-  ' _ "$name" "$script" "$ZANT" "$data" "$@")
-}
+  cd "$work" || exit 1
+  log=$name.log
+  # wait_for REGEX [COUNT]: until COUNT log lines match, up to a minute.
+  wait_for() { wait_until "\"$1\" (x${2:-1}) in the log" log_has "$log" "$1" "${2:-1}"; }
+  # later N: until N more frames have been drawn.
+  later() { wait_for "^zant: frame at" $(( $(grep -c "^zant: frame at" "$log") + $1 )); }
+  # shot FILE: a screenshot, waited for until it is complete.
+  complete_bmp() { [ -f "$1" ] && [ "$(stat -c %s "$1")" -eq 921654 ]; }
+  shot() { xdotool key s; wait_until "$1" complete_bmp "$1"; }
+  "$ZANT" --windowed --data "$data" "$@" >"$log" 2>&1 &
+  pid=$!
+  find_window || { kill $pid 2>/dev/null; exit 1; }
+  xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
+  wait_for "^zant: frame at" || { kill $pid 2>/dev/null; exit 1; }
+  steps() { eval "$script"; }
+  ok=0
+  steps || ok=1
+  xdotool key Escape 2>/dev/null
+  wait_exit 30 || exit 1
+  echo "$name: exit status $rc"
+  [ $rc -eq 0 ] && [ $ok -eq 0 ]
+)
+
+start_xvfb 1024x768x24 || exit 1
 
 # --- keys: pause, steps, reload, loop ---------------------------------------
 # In the cube swarm (pattern 7), whose flicker draws new noise every frame.
@@ -164,7 +138,7 @@ check "Space in the loop: ticks.inc holds pattern $l_start" \
   '[ -f "$work/ticks.inc" ] && grep -q "^ 64\*$l_start + [0-9]*,$" "$work/ticks.inc"'
 
 # --- --loop and --watch -------------------------------------------------------
-cp "$SRC"/data/bg1.jpg "$data/bg1.jpg"
+cp "$BIN"/data/bg1.jpg "$data/bg1.jpg"
 rm -f "$work"/vkt*.bmp
 watch_script='
   xdotool key p

@@ -10,50 +10,35 @@ set -u
 ZANT=$1
 SRC=$2
 BIN=$3
+. "$(dirname "$0")/e2e_lib.sh"
 export SDL_AUDIODRIVER=dummy ZANT_NO_DIALOGS=1 ZANT_LOG_SEEKS=1
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/zant_e2e_devtools.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+make_work devtools
 
 # The default data the test fixture made in the build folder.
 data="$BIN/data"
 [ -e "$data/tunemix.mp3" ] || { echo "FAIL: no $data/tunemix.mp3 (the data fixture makes it)"; exit 1; }
 
 cd "$work"
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  ZANT=$1; data=$2; BIN=$3
+start_xvfb 1024x768x24 || exit 1
+# The keys, in a subshell: a failed wait ends it, and the checks below run.
+drive() (
   # wait_for DESCRIPTION COMMAND...: up to a minute for COMMAND to succeed.
-  wait_for() {
-    local what=$1; shift
-    for i in $(seq 1 600); do "$@" && return 0; sleep 0.1; done
-    echo "FAIL: no $what within a minute"; cat log.txt; kill $pid 2>/dev/null; exit 1
-  }
+  wait_for() { wait_until "$@" || { cat log.txt; kill $pid 2>/dev/null; exit 1; }; }
   lines() { grep -c "$1" log.txt; }
   has_lines() { [ "$(lines "$1")" -ge "$2" ]; }
   complete_bmp() { [ -f "$1" ] && [ "$(stat -c %s "$1")" -eq 921654 ]; }
   tick_rows() { [ -f ticks.inc ] && [ "$(tail -1 ticks.inc)" = "};" ] && [ "$(grep -c "^ 64\*" ticks.inc)" -eq "$1" ]; }
   # Two changes of the window picture: a whole frame drawn after the last key.
-  frames_drawn() { "$BIN/tests/xframes" "$wid" 2 || { echo "FAIL: no frames drawn"; kill $pid; exit 1; }; }
+  frames_drawn() { "$BIN/tests/xframes" "$wid" 2 || { echo "FAIL: no frames drawn"; kill $pid 2>/dev/null; exit 1; }; }
 
   "$ZANT" --windowed --nosound --data "$data" >log.txt 2>&1 &
   pid=$!
-  wid=""
-  for i in $(seq 1 600); do   # up to a minute: start-up is slow on a loaded machine
-    wid=$(xdotool search --name "^ZANT$" 2>/dev/null | head -1)
-    [ -n "$wid" ] && break
-    sleep 0.1
-  done
-  [ -n "$wid" ] || { echo "FAIL: no window"; kill $pid; exit 1; }
-  kill -0 $pid 2>/dev/null || { echo "FAIL: program ended early"; cat log.txt; exit 1; }
+  find_window || { cat log.txt; kill $pid 2>/dev/null; exit 1; }
   xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
   # Home until the frame loop answers with a seek (start-up takes a while,
   # longer under sanitizers); keys pressed before then wait in the queue.
-  for i in $(seq 1 120); do
-    xdotool key Home
-    sleep 0.5
-    grep -q "to pattern 0$" log.txt && break
-  done
-  grep -q "to pattern 0$" log.txt || { echo "FAIL: no answer to Home within a minute"; cat log.txt; kill $pid; exit 1; }
+  press_until log.txt "to pattern 0$" Home || { kill $pid 2>/dev/null; exit 1; }
   # The queued Homes are answered before the next key, which is all the order
   # the checks need. Right after a seek the clock reads just below the
   # pattern it went to, so the second Page Down waits until some of the new
@@ -85,19 +70,14 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   xdotool key Home
   wait_for "answer to the last Home" has_lines "to pattern 0$" $((homes + 1))
   xdotool key Escape 2>/dev/null
-  for i in $(seq 1 600); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-  if kill -0 $pid 2>/dev/null; then echo "FAIL: still running a minute after Escape"; kill -9 $pid; exit 1; fi
-  wait $pid; rc=$?
+  wait_exit 60 || exit 1
   echo "exit status $rc"
   [ $rc -eq 0 ]
-' _ "$ZANT" "$data" "$BIN"
+)
+drive
 rc=$?
 echo "--- program output"; cat log.txt
-fail=0
 [ $rc -eq 0 ] || fail=1
-check() {
-  if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi
-}
 
 # Seeks after the Home ones: from song time f1 to floor(f1) + 1, then one more.
 mapfile -t seeks < <(sed -n "s/^zant: seek from \([0-9.-]*\) to pattern \([1-9][0-9]*\)$/\1 \2/p" log.txt)

@@ -8,9 +8,8 @@ SRC=$2
 BIN=$3
 export ZANT_NO_DIALOGS=1 SDL_AUDIODRIVER=dummy
 data="$BIN/data"  # the default data the test fixture makes
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail=0
+. "$(dirname "$0")/e2e_lib.sh"
+make_work inputs
 
 # expect STATUS "MESSAGE" ARGS...: runs in an empty folder, which must stay empty.
 expect() {

@@ -8,10 +8,8 @@ set -u
 SRC=$2
 BIN=$3
 export ZANT_NO_DIALOGS=1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail=0
-check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
+. "$(dirname "$0")/e2e_lib.sh"
+make_work install
 # Average colour of a picture as "R G B" (0..255).
 mean_rgb() { ffmpeg -v error -i "$1" -vf scale=1:1:flags=area -f rawvideo -pix_fmt rgb24 - | od -An -tu1 | xargs; }
 size_of() { ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0 "$1"; }

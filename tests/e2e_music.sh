@@ -9,9 +9,9 @@ SRC=$2
 BIN=${3:-}
 SONG="$SRC/tests/data/music/sweep_stereo_44k.mp3"  # 3 s, 132300 frames
 SONG_FRAMES=132300
+. "$(dirname "$0")/e2e_lib.sh"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+make_work music
 mkdir -p "$work/data"
 
 # The default pictures the test fixture made in the build folder.
@@ -22,14 +22,15 @@ else
 fi
 
 export ZANT_NO_DIALOGS=1
+start_xvfb 1024x768x24 || exit 1
 
 # run NAME EXPECTED_STATUS "VAR=VALUE ..." [ARGS...]: runs the program in
-# $work under Xvfb, output in $work/NAME.log.
+# $work in a window, output in $work/NAME.log.
 run() {
   local name=$1 want=$2 vars=$3
   shift 3
   # shellcheck disable=SC2086  # the variables are meant to split
-  (cd "$work" && timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" env $vars "$ZANT" --windowed \
+  (cd "$work" && timeout 60 env $vars "$ZANT" --windowed \
       --data "$work/data" "$@" >"$work/$name.log" 2>&1)
   local rc=$?
   if [ $rc -ne "$want" ]; then
@@ -44,8 +45,6 @@ expect_said() {
     echo "FAIL: $name: no \"$text\" in its output"; sed 's/^/  | /' "$work/$name.log"; return 1
   fi
 }
-
-fail=0
 
 # A song on a device: every frame of it reaches the output, then the end.
 cp "$SONG" "$work/data/tunemix.mp3"

@@ -6,13 +6,11 @@ ZANT=$1
 SRC=$2
 BIN=$3
 export ZANT_NO_DIALOGS=1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/e2e_lib.sh"
+make_work render
 # The program reads ./data: here the default data the test fixture made.
 cd "$BIN"
 [ -e data/tunemix.mp3 ] || { echo "FAIL: no $BIN/data/tunemix.mp3 (the data fixture makes it)"; exit 1; }
-fail=0
-check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
 
 # 12 frames at 30 fps from pattern 6.
 mkdir -p "$work/a" "$work/b"

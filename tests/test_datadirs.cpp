@@ -1,7 +1,9 @@
 // The data folder search: the folders looked at and their order, what makes
 // a folder count, the report when none does, and --data winning untested.
 #include <gtest/gtest.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -11,22 +13,13 @@
 #include <vector>
 
 #include "core/datadirs.h"
+#include "tests/support/folders.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 using Paths = std::vector<std::string>;
-
-// A fresh folder per test under the build tree.
-std::string testFolder()
-{
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    fs::path dir = fs::path(ZANT_BINARY_DIR) / "test-tmp" / (std::string(info->test_suite_name()) + "." + info->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir.string();
-}
 
 // A folder with every file the show needs, each a few bytes: the search
 // only looks at names, the loaders check contents later.
@@ -91,7 +84,7 @@ TEST(DataFolderCandidates, CurrentInputsComeFromTheEnvironmentAndThisProgram)
 
 TEST(MissingShowFiles, NamesWhatIsMissing)
 {
-    std::string dir = fullFolder(testFolder() + "/d");
+    std::string dir = fullFolder(freshTestFolder() + "/d");
     EXPECT_TRUE(missingShowFiles(dir).empty());
     fs::remove(dir + "/bg4.jpg");
     fs::remove(dir + "/tunemix.mp3");
@@ -102,9 +95,66 @@ TEST(MissingShowFiles, NamesWhatIsMissing)
     EXPECT_EQ(missingShowFiles(dir + "/nowhere").size(), 11u);
 }
 
+// missingShowFiles as a user without privileges sees it. Root reads every
+// file whatever its mode, so as root the search runs in a child that has
+// become nobody and writes the names it found missing back, a line each.
+Paths missingAsUnprivileged(const std::string& dir)
+{
+    if (geteuid() != 0)
+        return missingShowFiles(dir);
+    int fds[2];
+    if (pipe(fds) != 0) {
+        ADD_FAILURE() << "no pipe";
+        return {};
+    }
+    pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        const gid_t nobody = 65534;
+        if (setgroups(1, &nobody) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)
+            _exit(3);
+        std::string names;
+        for (const std::string& name : missingShowFiles(dir))
+            names += name + "\n";
+        _exit(write(fds[1], names.data(), names.size()) == (ssize_t)names.size() ? 0 : 4);
+    }
+    close(fds[1]);
+    std::string out;
+    char buf[256];
+    ssize_t n;
+    while ((n = read(fds[0], buf, sizeof buf)) > 0)
+        out.append(buf, (size_t)n);
+    close(fds[0]);
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the unprivileged search failed: " << status;
+    Paths missing;
+    for (size_t at = 0, end; (end = out.find('\n', at)) != std::string::npos; at = end + 1)
+        missing.push_back(out.substr(at, end - at));
+    return missing;
+}
+
+// A file the user may not read is one the loaders cannot open. In /tmp, so
+// that nobody can reach the folder wherever the build tree is.
+TEST(MissingShowFiles, AnUnreadableFileIsMissing)
+{
+    char made[] = "/tmp/zant_unreadable.XXXXXX";
+    ASSERT_NE(mkdtemp(made), nullptr);
+    const std::string dir = made;
+    ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
+    fullFolder(dir);
+    for (const char* name : showDataFiles)
+        ASSERT_EQ(chmod((dir + "/" + name).c_str(), 0644), 0);
+    EXPECT_TRUE(missingAsUnprivileged(dir).empty()) << "every file readable";
+    ASSERT_EQ(chmod((dir + "/bg4.jpg").c_str(), 0), 0);
+    ASSERT_EQ(chmod((dir + "/tunemix.mp3").c_str(), 0200), 0);
+    EXPECT_EQ(missingAsUnprivileged(dir), (Paths{"tunemix.mp3", "bg4.jpg"}));
+    fs::remove_all(dir);
+}
+
 TEST(MissingShowFiles, AcceptsLinksToFiles)
 {
-    std::string base = testFolder();
+    std::string base = freshTestFolder();
     std::string real = fullFolder(base + "/real");
     fs::create_directory(base + "/links");
     for (const char* name : showDataFiles)
@@ -114,7 +164,7 @@ TEST(MissingShowFiles, AcceptsLinksToFiles)
 
 TEST(DataFolderSearch, FirstCompleteFolderWins)
 {
-    std::string base = testFolder();
+    std::string base = freshTestFolder();
     std::string a = fullFolder(base + "/a"), b = fullFolder(base + "/b");
     DataSearchResult r = searchDataFolders({base + "/none", a, b});
     EXPECT_EQ(r.folder, a);
@@ -124,7 +174,7 @@ TEST(DataFolderSearch, FirstCompleteFolderWins)
 
 TEST(DataFolderSearch, PartialFolderIsPassedOver)
 {
-    std::string base = testFolder();
+    std::string base = freshTestFolder();
     std::string partial = fullFolder(base + "/partial"), full = fullFolder(base + "/full");
     fs::remove(partial + "/bg2.jpg");
     EXPECT_EQ(searchDataFolders({partial, full}).folder, full);
@@ -132,7 +182,7 @@ TEST(DataFolderSearch, PartialFolderIsPassedOver)
 
 TEST(DataFolderSearch, ReportListsEveryFolderAndWhatItLacks)
 {
-    std::string base = testFolder();
+    std::string base = freshTestFolder();
     std::string partial = fullFolder(base + "/partial");
     fs::remove(partial + "/bg2.jpg");
     fs::remove(partial + "/metal.jpg");
@@ -156,11 +206,10 @@ TEST(ChooseDataFolder, DataOptionWinsUntested)
 // The whole search as the program runs it, from a working folder of our own.
 TEST(ChooseDataFolder, UserFolderFoundFromTheEnvironment)
 {
-    std::string base = testFolder();
+    WorkingFolder working = enterTestFolder();
+    ASSERT_FALSE(HasFatalFailure());
+    const std::string base = working.folder;
     fullFolder(base + "/xdg/zant");
-    fs::create_directory(base + "/work");
-    std::string saved = fs::current_path().string();
-    ASSERT_EQ(chdir((base + "/work").c_str()), 0);
     setenv("XDG_DATA_HOME", (base + "/xdg").c_str(), 1);
     std::string report;
     EXPECT_EQ(chooseDataFolder("", report), base + "/xdg/zant");
@@ -179,5 +228,5 @@ TEST(ChooseDataFolder, UserFolderFoundFromTheEnvironment)
     EXPECT_NE(report.find("./data: no such folder"), std::string::npos) << report;
     EXPECT_NE(report.find(base + "/xdg/zant: no such folder"), std::string::npos) << report;
     EXPECT_NE(dataFolderSummary().find("None of them holds the files"), std::string::npos);
-    ASSERT_EQ(chdir(saved.c_str()), 0);
+    leaveTestFolder(working);
 }

@@ -27,18 +27,7 @@
 
 namespace {
 
-class FastPaths : public GlTest {
-protected:
-    void SetUp() override
-    {
-        GlTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        ensureClampMode();
-        applyRenderState(&blackPreset);
-    }
-    void TearDown() override { EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR); }
-};
+using FastPaths = SceneGlTest;
 
 std::vector<uint8_t> wholeFrame()
 {

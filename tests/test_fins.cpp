@@ -9,21 +9,13 @@
 #include "render/state.h"
 #include "scenes/fins.h"
 #include "tests/support/gl_fixture.h"
+#include "tests/support/rand15_oracle.h"
 #include "tests/test_scenes_support.h"
 #include "texture/procedural.h"
 
 namespace {
 
-class Fins : public GlTest {
-protected:
-    void SetUp() override
-    {
-        GlTest::SetUp();
-        ensureClampMode();
-        applyRenderState(&blackPreset);
-    }
-    void TearDown() override { EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR); }
-};
+using Fins = SceneGlTest;
 
 Texture* white()
 {
@@ -97,26 +89,6 @@ int edgeAt(float dx)
     return -1;
 }
 
-uint32_t lcgState(uint64_t draws)
-{
-    uint32_t s = 1;
-    for (uint64_t i = 0; i < draws; i++)
-        s = s * 214013u + 2531011u;
-    return s;
-}
-
-// The next n generator values after `draws` values have been taken.
-std::vector<int> nextValues(uint64_t draws, int n)
-{
-    uint32_t s = lcgState(draws);
-    std::vector<int> out;
-    for (int i = 0; i < n; i++) {
-        s = s * 214013u + 2531011u;
-        out.push_back((int)((s >> 16) & 0x7FFF));
-    }
-    return out;
-}
-
 TEST_F(Fins, LengthZeroDrawsNothingButFillsTheTable)
 {
     static Strip* one = floorStrip(1, {0});
@@ -131,7 +103,7 @@ TEST_F(Fins, LengthZeroDrawsNothingButFillsTheTable)
     for (const Variant& v : variants) {
         *v.calls = 0;
         const uint64_t before = rand15Draws;
-        const std::vector<int> expected = nextValues(before, 256);
+        const std::vector<int> expected = rand15ValuesAfter(before, 256);
         frontView();
         glColor3f(1, 1, 1);
         v.draw(one->mesh, white(), 0.0f);

@@ -26,3 +26,21 @@ TEST(FrameName, RefusesEverythingButOneIntegerConversion)
         EXPECT_FALSE(why.empty()) << bad;
     }
 }
+
+// Widths up to 9 are promised, padded or not; 10 is one too many.
+TEST(FrameName, WidthsUpToNineAndNoWider)
+{
+    FramePattern p;
+    std::string why;
+    ASSERT_TRUE(parseFramePattern("f%09d.png", p, why)) << why;
+    EXPECT_EQ(frameName(p, 7), "f000000007.png");
+    ASSERT_TRUE(parseFramePattern("f%9d.png", p, why)) << why;
+    EXPECT_EQ(frameName(p, 7), "f        7.png");
+    ASSERT_TRUE(parseFramePattern("f%01d.png", p, why)) << why;
+    EXPECT_EQ(frameName(p, 7), "f7.png");
+    for (const char* wide : {"f%010d.png", "f%10d.png", "f%099d.png"}) {
+        why.clear();
+        EXPECT_FALSE(parseFramePattern(wide, p, why)) << wide;
+        EXPECT_NE(why.find("9"), std::string::npos) << wide << ": " << why;
+    }
+}

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -67,22 +69,30 @@ TEST(FrameQueue, DrawingWaitsWhenAllSlotsAreFull)
         fill(slot, k);
         frameQueuePush(k);
     }
-    std::atomic<bool> got{false};
+    std::atomic<bool> asking{false};
+    std::promise<void> gotSlot;
+    std::future<void> got = gotSlot.get_future();
     std::thread drawer([&] {
+        asking = true;
         uint8_t* slot = frameQueueSlot();
-        got = true;
+        gotSlot.set_value();
         fill(slot, FRAME_QUEUE_SLOTS);
         frameQueuePush(FRAME_QUEUE_SLOTS);
     });
-    EXPECT_FALSE(got);  // still waiting: nothing has been taken
+    // Once the drawer is asking, half a second must pass without a slot: a
+    // queue that hands one out without waiting gives it at once.
+    while (!asking)
+        std::this_thread::yield();
+    EXPECT_EQ(got.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout)
+        << "a slot came while all were full and nothing had been taken";
     long k = -1;
     const uint8_t* first = frameQueueTake(&k);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(k, 0);
     EXPECT_TRUE(holds(first, 0));
     frameQueueRelease(true);
+    EXPECT_EQ(got.wait_for(std::chrono::seconds(60)), std::future_status::ready) << "no slot after one was given back";
     drawer.join();
-    EXPECT_TRUE(got);
     frameQueueClose();
     // Closing hands over what is queued before the end.
     for (long want = 1; want <= FRAME_QUEUE_SLOTS; want++) {

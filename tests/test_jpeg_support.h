@@ -1,67 +1,19 @@
-// Test pictures written with libjpeg's compressor into a per-test folder,
-// and texel read-back helpers shared by the texture tests.
+// Test pictures in a per-test folder, and texel read-back helpers shared by
+// the texture tests.
 #pragma once
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <jpeglib.h>  // after cstdio: it uses FILE and size_t
 #include <string>
 #include <vector>
 
 #include "platform/gl.h"
+#include "tests/support/folders.h"
+#include "tests/support/jpeg_writer.h"
 #include "core/types.h"
 #include "texture/procedural.h"
-
-// A folder of its own for the running test, under the build tree. The name
-// is fixed per test so a death test's re-executed child finds the same files.
-inline std::string testFolder()
-{
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string root = std::string(ZANT_BINARY_DIR) + "/test-tmp";
-    std::string dir = root + "/" + info->test_suite_name() + "." + info->name();
-    mkdir(root.c_str(), 0755);
-    mkdir(dir.c_str(), 0755);
-    return dir;
-}
-
-inline void removeFolder(const std::string& dir)
-{
-    std::string cmd = "rm -rf '" + dir + "'";
-    if (std::system(cmd.c_str()) != 0)
-        ADD_FAILURE() << "could not remove " << dir;
-}
-
-// pixels: rows top first, `components` bytes per pixel in `space`; `stored`
-// picks the file's own colour space when it isn't libjpeg's default.
-inline void writeJpeg(const std::string& path, int w, int h, int components, J_COLOR_SPACE space,
-                      const std::vector<uint8_t>& pixels, int quality = 95, J_COLOR_SPACE stored = JCS_UNKNOWN)
-{
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    jpeg_stdio_dest(&c, f);
-    c.image_width = w;
-    c.image_height = h;
-    c.input_components = components;
-    c.in_color_space = space;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, quality, TRUE);
-    if (stored != JCS_UNKNOWN)
-        jpeg_set_colorspace(&c, stored);
-    jpeg_start_compress(&c, TRUE);
-    while (c.next_scanline < c.image_height) {
-        JSAMPROW row = (JSAMPROW)&pixels[(size_t)c.next_scanline * w * components];
-        jpeg_write_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::fclose(f);
-}
 
 // A colour picture with flat panels, a dark corner and a diagonal ramp, so
 // that a misplaced row or column shows in the texels and in a PNG dump.

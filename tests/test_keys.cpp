@@ -21,6 +21,7 @@
 #include "music/music.h"
 #include "music/ticks.h"
 #include "platform/gl.h"
+#include "tests/support/folders.h"
 #include "tests/support/gl_fixture.h"
 
 namespace {
@@ -67,17 +68,13 @@ bool exists(const char* path)
 // Each test runs in a folder of its own, everything the keys touch at rest.
 class Keys : public GlTest {
 protected:
-    std::string folder, home;
+    WorkingFolder working;
     void SetUp() override
     {
         GlTest::SetUp();
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        home = cwd;
-        folder = std::string(::testing::TempDir()) + "zant_keys_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        mkdir(folder.c_str(), 0700);
-        ASSERT_EQ(chdir(folder.c_str()), 0);
+        working = enterTestFolder();
+        if (HasFatalFailure())
+            return;
         recordedTickCount = 0;
         quitRequested = 0;
         overlayEnabled = 0;
@@ -92,11 +89,7 @@ protected:
         quitRequested = 0;
         overlayEnabled = 0;
         yrot = 0.0f;
-        for (const char* name : {"ticks.inc", "vkt00000.bmp", "vkt00001.bmp", "vkt00002.bmp"})
-            std::remove(name);
-        if (chdir(home.c_str()) != 0)
-            ADD_FAILURE() << "cannot go back to " << home;
-        rmdir(folder.c_str());
+        leaveTestFolder(working);
     }
 };
 

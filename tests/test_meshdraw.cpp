@@ -15,16 +15,7 @@
 
 namespace {
 
-class MeshDraw : public GlTest {
-protected:
-    void SetUp() override
-    {
-        GlTest::SetUp();
-        ensureClampMode();
-        applyRenderState(&blackPreset);
-    }
-    void TearDown() override { EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR); }
-};
+using MeshDraw = SceneGlTest;
 
 Mesh* cube()
 {

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include <jpeglib.h>
+#include "tests/support/jpeg_writer.h"
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -417,39 +417,20 @@ TEST_F(MusicLoadFailure, EmptyFileSaysItIsEmpty)
     std::remove(path.c_str());
 }
 
-static std::vector<unsigned char> makeJpeg()
+// A small colour JPEG in memory.
+static std::vector<uint8_t> makeJpeg()
 {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &out, &size);
-    cinfo.image_width = 64;
-    cinfo.image_height = 48;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    unsigned char row[64 * 3];
-    while (cinfo.next_scanline < cinfo.image_height) {
+    std::vector<uint8_t> rgb(64 * 48 * 3);
+    for (int y = 0; y < 48; y++)
         for (int x = 0; x < 64 * 3; x++)
-            row[x] = (unsigned char)(x * 7 + cinfo.next_scanline * 13);
-        JSAMPROW rows[1] = {row};
-        jpeg_write_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::vector<unsigned char> bytes(out, out + size);
-    std::free(out);
-    return bytes;
+            rgb[(size_t)y * 64 * 3 + x] = (uint8_t)(x * 7 + y * 13);
+    return encodeJpeg(64, 48, 3, JCS_RGB, rgb);
 }
 
 TEST_F(MusicLoadFailure, JpegRenamedIsNotAnMp3)
 {
     std::string path = tempPath("picture.mp3");
-    std::vector<unsigned char> jpeg = makeJpeg();
+    std::vector<uint8_t> jpeg = makeJpeg();
     ASSERT_GT(jpeg.size(), 100u);
     writeBytes(path, jpeg.data(), jpeg.size());
     EXPECT_EXIT(startMusic(path.c_str(), 180.0f), ::testing::ExitedWithCode(1),

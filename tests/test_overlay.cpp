@@ -10,16 +10,7 @@
 
 namespace {
 
-class Overlay : public GlTest {
-protected:
-    void SetUp() override
-    {
-        GlTest::SetUp();
-        ensureClampMode();
-        applyRenderState(&blackPreset);
-    }
-    void TearDown() override { EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR); }
-};
+using Overlay = SceneGlTest;
 
 void clearFrame(float r, float g, float b)
 {

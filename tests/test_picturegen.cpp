@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "texture/jpeg.h"
+#include "tests/support/folders.h"
 
 namespace fs = std::filesystem;
 
@@ -36,16 +37,6 @@ const PictureSize pictures[] = {
     {"txtr1", 512, 512}, {"txtr2", 512, 512}, {"metal", 512, 512}, {"bg1", 800, 600}, {"bg2", 800, 600},
     {"bg3", 800, 600},   {"bg4", 800, 600},   {"bg5", 800, 600},   {"bg6", 800, 600}, {"gridi", 800, 600},
 };
-
-// A fresh folder per test under the build tree.
-std::string testFolder()
-{
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    fs::path dir = fs::path(ZANT_BINARY_DIR) / "test-tmp" / (std::string(info->test_suite_name()) + "." + info->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir.string();
-}
 
 struct RunResult {
     int status = -1;
@@ -145,7 +136,7 @@ bool isOpaque(int s)
 TEST(PicturegenRun, WritesTheSameBytesOnEveryRun)
 {
     ASSERT_TRUE(fs::exists(tool)) << tool << " is not built";
-    std::string dir = testFolder();
+    std::string dir = freshTestFolder();
     ASSERT_EQ(runTool("'" + dir + "/a'").status, 0);
     ASSERT_EQ(runTool("'" + dir + "/b'").status, 0);
     for (const PictureSize& p : pictures) {
@@ -166,7 +157,7 @@ TEST(PicturegenRun, WritesTheSameBytesOnEveryRun)
 
 TEST(PicturegenRun, EveryPictureIsAColourJpegOfItsSize)
 {
-    std::string dir = testFolder();
+    std::string dir = freshTestFolder();
     RunResult r = runTool("'" + dir + "'");
     ASSERT_EQ(r.status, 0) << r.output;
     for (const PictureSize& p : pictures) {
@@ -195,7 +186,7 @@ TEST(PicturegenRun, EveryPictureIsAColourJpegOfItsSize)
 
 TEST(PicturegenRun, WritesOnlyTheNamedPictures)
 {
-    std::string dir = testFolder();
+    std::string dir = freshTestFolder();
     RunResult r = runTool("'" + dir + "/new/sub' bg6 gridi.jpg bg6");
     ASSERT_EQ(r.status, 0) << r.output;
     EXPECT_TRUE(fs::exists(dir + "/new/sub/bg6.jpg"));
@@ -209,7 +200,7 @@ TEST(PicturegenRun, WritesOnlyTheNamedPictures)
 
 TEST(PicturegenOverwrite, KeepsExistingFilesUnlessForced)
 {
-    std::string dir = testFolder();
+    std::string dir = freshTestFolder();
     {
         std::ofstream mine(dir + "/bg1.jpg");
         mine << "mine";
@@ -235,7 +226,7 @@ TEST(PicturegenOverwrite, KeepsExistingFilesUnlessForced)
 
 TEST(PicturegenBadInput, RefusesWithAMessage)
 {
-    std::string dir = testFolder();
+    std::string dir = freshTestFolder();
     RunResult r = runTool("");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.output.find("missing OUTDIR"), std::string::npos) << r.output;
@@ -268,7 +259,7 @@ TEST(PicturegenBadInput, RefusesWithAMessage)
 // the way the panel seams inside the tile meet (panels are 256 x 128).
 TEST(PicturegenLooks, PanelTextureTilesSeamlessly)
 {
-    std::string dir = testFolder();
+    std::string dir = freshTestFolder();
     Picture pic = generate(dir, "txtr1");
     ASSERT_EQ(pic.width, 512);
     auto columnStep = [&](int x0, int x1) {
@@ -296,7 +287,7 @@ TEST(PicturegenLooks, PanelTextureTilesSeamlessly)
 // Fins show the bottom row at the surface and the top row at the tip.
 TEST(PicturegenLooks, GlowRampRisesFromBlackTipToBrightSurface)
 {
-    std::string dir = testFolder();
+    std::string dir = freshTestFolder();
     Picture pic = generate(dir, "txtr2");
     ASSERT_EQ(pic.height, 512);
     EXPECT_LT(pic.meanSum(0, 0, 512, 4), 10);
@@ -319,7 +310,7 @@ TEST(PicturegenLooks, GlowRampRisesFromBlackTipToBrightSurface)
 // part, and row 0 is the top of the file: the sky belongs in the lower half.
 TEST(PicturegenLooks, SphereMapIsADiscWithTheSkyBelow)
 {
-    std::string dir = testFolder();
+    std::string dir = freshTestFolder();
     Picture pic = generate(dir, "metal");
     ASSERT_EQ(pic.width, 512);
     EXPECT_LT(pic.meanSum(0, 0, 40, 40), 6);
@@ -336,7 +327,7 @@ TEST(PicturegenLooks, SphereMapIsADiscWithTheSkyBelow)
 // Multiplied over the tunnel: bright middle, dark edges.
 TEST(PicturegenLooks, LightWellIsBrightInTheMiddleAndDarkAtTheEdges)
 {
-    std::string dir = testFolder();
+    std::string dir = freshTestFolder();
     Picture pic = generate(dir, "bg1");
     ASSERT_EQ(pic.width, 800);
     EXPECT_GT(pic.meanSum(360, 240, 560, 340), 500);
@@ -349,7 +340,7 @@ TEST(PicturegenLooks, LightWellIsBrightInTheMiddleAndDarkAtTheEdges)
 // bright enough to be opaque.
 TEST(PicturegenLooks, OverlaysAreBlackWithBrightStructure)
 {
-    std::string dir = testFolder();
+    std::string dir = freshTestFolder();
     for (const char* name : {"bg2", "bg4", "bg5", "bg6"}) {
         Picture pic = generate(dir, name);
         ASSERT_EQ(pic.width, 800) << name;
@@ -362,7 +353,7 @@ TEST(PicturegenLooks, OverlaysAreBlackWithBrightStructure)
 // The overlay shows rows 1/8 to 7/8 only: the title and credits stay inside.
 TEST(PicturegenLooks, TitleCardKeepsItsLetteringInTheShownBand)
 {
-    std::string dir = testFolder();
+    std::string dir = freshTestFolder();
     Picture pic = generate(dir, "bg6");
     ASSERT_EQ(pic.height, 600);
     int outside = 0;
@@ -387,7 +378,7 @@ TEST(PicturegenLooks, TitleCardKeepsItsLetteringInTheShownBand)
 // whole picture.
 TEST(PicturegenLooks, GridIsBrightLinesOnBlack)
 {
-    std::string dir = testFolder();
+    std::string dir = freshTestFolder();
     Picture pic = generate(dir, "gridi");
     ASSERT_EQ(pic.width, 800);
     EXPECT_GT(pic.fraction(isBlack), 0.6);
@@ -405,7 +396,7 @@ TEST(PicturegenLooks, GridIsBrightLinesOnBlack)
 // The opaque backdrop has a picture in it, not a flat wash.
 TEST(PicturegenLooks, PlanetBackdropHasDetail)
 {
-    std::string dir = testFolder();
+    std::string dir = freshTestFolder();
     Picture pic = generate(dir, "bg3");
     ASSERT_EQ(pic.width, 800);
     double mean = pic.meanSum(0, 75, 800, 525), var = 0;
@@ -456,7 +447,7 @@ Icon loadIcon(const std::string& path)
 // a transparent ground with the bright, cold letter across its middle.
 TEST(PicturegenIcon, IsAnRgbaTileWithABrightLetter)
 {
-    std::string dir = testFolder();
+    std::string dir = freshTestFolder();
     for (int size : {16, 48, 256}) {
         std::string path = dir + "/icon" + std::to_string(size) + ".png";
         RunResult r = runTool("--icon " + std::to_string(size) + " '" + path + "'");
@@ -481,7 +472,7 @@ TEST(PicturegenIcon, IsAnRgbaTileWithABrightLetter)
 
 TEST(PicturegenIcon, SameBytesEveryRunAndExistingFilesKept)
 {
-    std::string dir = testFolder();
+    std::string dir = freshTestFolder();
     ASSERT_EQ(runTool("--icon 256 '" + dir + "/a.png'").status, 0);
     ASSERT_EQ(runTool("--icon 256 '" + dir + "/b.png'").status, 0);
     EXPECT_TRUE(readBytes(dir + "/a.png") == readBytes(dir + "/b.png"));
@@ -508,7 +499,7 @@ TEST(PicturegenIcon, SameBytesEveryRunAndExistingFilesKept)
 
 TEST(PicturegenIcon, RefusesBadRequests)
 {
-    std::string dir = testFolder();
+    std::string dir = freshTestFolder();
     for (const char* args : {"--icon 8", "--icon 2048", "--icon big", "--icon 48x48", "--icon"}) {
         RunResult r = runTool(std::string(args) + (std::string(args) == "--icon" ? "" : " '" + dir + "/x.png'"));
         EXPECT_EQ(r.status, 2) << args << ": " << r.output;

@@ -10,6 +10,7 @@
 #include "scenes/fins.h"
 #include "scenes/scenes.h"
 #include "tests/support/gl_fixture.h"
+#include "tests/support/rand15_oracle.h"
 #include "tests/test_scenes_support.h"
 #include "texture/procedural.h"
 
@@ -50,32 +51,13 @@ void expectRealPicture(const char* name, float t)
     EXPECT_TRUE(allBlack(readPixelsRgb(0, 420, 640, 60))) << name << " at " << t << ": upper bar";
 }
 
-uint32_t lcgAfter(uint64_t draws)
-{
-    uint32_t s = 1;
-    for (uint64_t i = 0; i < draws; i++)
-        s = s * 214013u + 2531011u;
-    return s;
-}
-
-std::vector<int> nextValues(uint64_t draws, int n)
-{
-    uint32_t s = lcgAfter(draws);
-    std::vector<int> out;
-    for (int i = 0; i < n; i++) {
-        s = s * 214013u + 2531011u;
-        out.push_back((int)((s >> 16) & 0x7FFF));
-    }
-    return out;
-}
-
 TEST_F(Scenes, StartUpDrawsInTheDocumentedOrder)
 {
     // Mosaic textures, noise texture, noise set, debris, then the grid fins
     // while the hall compiles.
     EXPECT_EQ(rand15Draws, 1360u + 65536u + 2097152u + 350u + 256u);
     EXPECT_EQ(gridCalls, 25);
-    EXPECT_EQ(std::vector<int>(gridTable, gridTable + 256), nextValues(rand15Draws - 256, 256));
+    EXPECT_EQ(std::vector<int>(gridTable, gridTable + 256), rand15ValuesAfter(rand15Draws - 256, 256));
 }
 
 TEST_F(Scenes, HallBuildDrawsNothingAndCountsOnce)
@@ -190,7 +172,7 @@ TEST_F(Scenes, SwarmFillsItsTableThenTheFinTableOnItsFirstFrame)
     swarmCalls = 0;
     randomEdgeCalls = 0;
     const uint64_t before = rand15Draws;
-    const std::vector<int> expected = nextValues(before, 512);
+    const std::vector<int> expected = rand15ValuesAfter(before, 512);
     drawCubeSwarmScene(6.0f);
     EXPECT_EQ(rand15Draws, before + 512);
     EXPECT_EQ(std::vector<int>(swarmTable, swarmTable + 256),
@@ -208,7 +190,7 @@ TEST_F(Scenes, BoxesFillTheTwistTableOnTheirFirstFrame)
     twistCalls = 0;
     rand15();  // any earlier draw shifts the table
     const uint64_t before = rand15Draws;
-    const std::vector<int> values = nextValues(before, 1024);
+    const std::vector<int> values = rand15ValuesAfter(before, 1024);
     drawBreakingBoxesScene(10.0f);
     EXPECT_EQ(rand15Draws, before + 1024);
     for (int i = 0; i < 1024; i++)

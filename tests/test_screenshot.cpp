@@ -15,6 +15,7 @@
 
 #include "devtools/screenshot.h"
 #include "platform/gl.h"
+#include "tests/support/folders.h"
 #include "tests/support/gl_fixture.h"
 
 namespace {
@@ -205,29 +206,22 @@ bool exists(const char* path)
 // Each test saves into a folder of its own with both counters at 0.
 class Screenshot : public GlTest {
 protected:
-    std::string folder, home;
+    WorkingFolder working;
+    std::string folder;
     void SetUp() override
     {
         GlTest::SetUp();
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        home = cwd;
-        folder = std::string(::testing::TempDir()) + "zant_shots_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        mkdir(folder.c_str(), 0700);
-        ASSERT_EQ(chdir(folder.c_str()), 0);
+        working = enterTestFolder();
+        folder = working.folder;
+        if (HasFatalFailure())
+            return;
         screenshotCounter = stillCounter = 0;
         glDisable(GL_SCISSOR_TEST);
     }
     void TearDown() override
     {
         EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
-        for (const char* name : {"vkt00000.bmp", "vkt00001.bmp", "vkt00002.bmp"})
-            std::remove(name);
-        rmdir("vkt00000.bmp");
-        if (chdir(home.c_str()) != 0)
-            ADD_FAILURE() << "cannot go back to " << home;
-        rmdir(folder.c_str());
+        leaveTestFolder(working);
         glDisable(GL_SCISSOR_TEST);
     }
 };

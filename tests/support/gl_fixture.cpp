@@ -8,6 +8,7 @@
 #include "core/frame.h"
 #include "platform/window.h"
 #include "render/caps.h"
+#include "render/state.h"
 #include "texture/assets.h"
 #include "platform/gl.h"
 
@@ -36,6 +37,21 @@ void GlTest::SetUp()
     std::string err;
     ASSERT_TRUE(ensureHeadlessGl(err)) << "headless GL context: " << err;
     while (glGetError() != GL_NO_ERROR) { }
+}
+
+void SceneGlTest::SetUp()
+{
+    GlTest::SetUp();
+    if (HasFatalFailure())
+        return;
+    if (clampmode == 0)
+        clampmode = GL_CLAMP_TO_EDGE;
+    applyRenderState(&blackPreset);
+}
+
+void SceneGlTest::TearDown()
+{
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
 
 std::vector<uint8_t> readPixelsRgb(int x, int y, int w, int h)

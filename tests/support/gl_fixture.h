@@ -12,6 +12,15 @@ protected:
     void SetUp() override;
 };
 
+// For drawing tests: the shared context with the wrap mode the capability
+// check sets, the black render state of the show's start, and no GL error
+// left behind by the test.
+class SceneGlTest : public GlTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
 // True once the shared context exists; err gets the reason otherwise.
 bool ensureHeadlessGl(std::string& err);
 // Reads the back buffer region as RGB rows, bottom row first.
