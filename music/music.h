@@ -63,3 +63,6 @@ bool reloadMusic(const char* path);
 // does nothing. Safe to call from the audio thread.
 bool musicCallback(SoundStream* stream, void* buffer, int length, int userValue);
 const char* fmodErrorText(int code);
+// The table's text for a problem the sound layer reports.
+enum SoundProblem : int;
+const char* soundProblemText(SoundProblem problem);

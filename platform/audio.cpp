@@ -11,10 +11,10 @@ static void SDLCALL deviceCallback(void*, Uint8* buffer, int bytes)
     deviceFill((int16_t*)buffer, bytes / 4);
 }
 
-int openAudioDevice(int rate, int period, AudioFill fill)
+int openAudioDevice(int rate, int period, AudioFill fill, char* why, int whySize)
 {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        std::fprintf(stderr, "zant: no audio: %s\n", SDL_GetError());
+        std::snprintf(why, (size_t)whySize, "no audio driver could start (%s)", SDL_GetError());
         return 0;
     }
     SDL_AudioSpec want{}, have{};
@@ -26,7 +26,7 @@ int openAudioDevice(int rate, int period, AudioFill fill)
     deviceFill = fill;
     device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (device == 0) {
-        std::fprintf(stderr, "zant: no audio output device: %s\n", SDL_GetError());
+        std::snprintf(why, (size_t)whySize, "the %s driver opened no output (%s)", SDL_GetCurrentAudioDriver(), SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 0;
     }

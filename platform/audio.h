@@ -9,8 +9,8 @@ typedef void (*AudioFill)(int16_t* out, int frames);
 
 // Opens the default output at `rate` Hz with periods of about `period`
 // frames and starts it. Returns the period the device really uses, or 0
-// after printing why there is no sound.
-int openAudioDevice(int rate, int period, AudioFill fill);
+// with the reason there is no sound in `why` (`whySize` bytes).
+int openAudioDevice(int rate, int period, AudioFill fill, char* why, int whySize);
 void closeAudioDevice();
 bool audioDeviceOpen();
 // Holds the fill callback off while the caller changes what it reads.

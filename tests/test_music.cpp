@@ -21,7 +21,7 @@
 #include "platform/dialogs.h"
 #include "render/caps.h"
 #include "music/music.h"
-#include "music/soundlayer.h"
+#include "music/soundlayer_testing.h"
 
 using Clock = std::chrono::steady_clock;
 
@@ -166,11 +166,16 @@ TEST(FmodErrorText, EveryCodeHasItsExactText)
     EXPECT_STREQ(fmodErrorText(1000), "Unknown error");
 }
 
-TEST(FmodErrorText, LayerErrorCodesNameTheRightTexts)
+TEST(FmodErrorText, LayerProblemsNameTheRightTexts)
 {
-    EXPECT_STREQ(fmodErrorText(SOUND_ERR_INIT), "Error initializing output device.");
-    EXPECT_STREQ(fmodErrorText(SOUND_ERR_FILE_FORMAT), "Unknown file format");
-    EXPECT_STREQ(fmodErrorText(SOUND_ERR_MEMORY), "Not enough memory ");
+    EXPECT_STREQ(soundProblemText(SOUND_ALREADY_STARTED),
+                 "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first.");
+    EXPECT_STREQ(soundProblemText(SOUND_NOT_STARTED), "This command failed because FSOUND_Init was not called");
+    EXPECT_STREQ(soundProblemText(SOUND_NO_DEVICE), "Error initializing output device.");
+    EXPECT_STREQ(soundProblemText(SOUND_NOT_MP3), "Unknown file format");
+    EXPECT_STREQ(soundProblemText(SOUND_NO_DATA), "Error loading file");
+    EXPECT_STREQ(soundProblemText(SOUND_NO_MEMORY), "Not enough memory ");
+    EXPECT_STREQ(soundProblemText(SOUND_BAD_ARGUMENT), "An invalid parameter was passed to this function");
 }
 
 // ---- playing without a device --------------------------------------------------
