@@ -115,8 +115,10 @@ static void startWith(const char* path, float bpm, SoundOutput output)
     SoundFailure why;
     if (!soundInit(output, SONG_RATE, &why)) {
         soundClose();
-        if (why.detail[0])
-            logMessage(LOG_ERROR, "%s", why.detail);
+        // The box shows only the table's text; the reason and the way out
+        // go to stderr.
+        if (why.problem == SOUND_NO_DEVICE)
+            logMessage(LOG_ERROR, "no sound: %s; run with --nosound to watch without sound", why.detail);
         fatalError(soundProblemText(why.problem));
     }
     soundSetClockOffset(output == SOUND_OUTPUT_OFFLINE ? 0 : music.audioOffset);

@@ -22,6 +22,8 @@ else
 fi
 
 export ZANT_NO_DIALOGS=1
+# A client that finds no server must not start one of its own.
+echo "autospawn = no" >"$work/client.conf"
 
 # run NAME EXPECTED_STATUS "VAR=VALUE ..." [ARGS...]: runs the program in
 # $work under Xvfb, output in $work/NAME.log.
@@ -70,6 +72,13 @@ run silent 0 "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/silent.raw" --nosound
 # No usable device without --nosound.
 run nodevice 1 "SDL_AUDIODRIVER=no_such_driver" || fail=1
 expect_said nodevice "Error initializing output device." || fail=1
+expect_said nodevice "no_such_driver" || fail=1
+expect_said nodevice "run with --nosound to watch without sound" || fail=1
+
+# No sound server to reach: the same box, the driver's reason.
+run noserver 1 "SDL_AUDIODRIVER=pulseaudio PULSE_SERVER=unix:$work/no-server PULSE_CLIENTCONFIG=$work/client.conf" || fail=1
+expect_said noserver "Error initializing output device." || fail=1
+expect_said noserver "run with --nosound to watch without sound" || fail=1
 
 # Bad music files.
 rm -f "$work/data/tunemix.mp3"

@@ -491,6 +491,18 @@ TEST_F(MusicLoadFailure, NoUsableDeviceIsAnInitError)
     unsetenv("SDL_AUDIODRIVER");
 }
 
+// The box keeps the table's text; stderr says first what the driver said
+// and how to watch anyway.
+TEST_F(MusicLoadFailure, NoUsableDeviceSaysWhyAndTheWayOut)
+{
+    setSoundOptions(false, 0);
+    setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
+    EXPECT_EXIT(startMusic(fixturePath("sweep_stereo_44k.mp3").c_str(), 180.0f), ::testing::ExitedWithCode(1),
+                "zant: no sound: [^\n]*no_such_driver[^\n]*; run with --nosound to watch without sound\n"
+                "zant: Error initializing output device\.\n");
+    unsetenv("SDL_AUDIODRIVER");
+}
+
 // Cut short, a file plays what is there and ends as if it were whole.
 TEST(TruncatedMusic, PlaysWhatIsThereThenEndsNormally)
 {
