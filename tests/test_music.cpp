@@ -499,7 +499,7 @@ TEST_F(MusicLoadFailure, NoUsableDeviceSaysWhyAndTheWayOut)
     setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
     EXPECT_EXIT(startMusic(fixturePath("sweep_stereo_44k.mp3").c_str(), 180.0f), ::testing::ExitedWithCode(1),
                 "zant: no sound: [^\n]*no_such_driver[^\n]*; run with --nosound to watch without sound\n"
-                "zant: Error initializing output device\.\n");
+                "zant: Error initializing output device\\.\n");
     unsetenv("SDL_AUDIODRIVER");
 }
 
