@@ -178,8 +178,24 @@ int songLengthMillis()
     return soundStreamGetLengthMs(music.stream);
 }
 
+// A stutter is the worst flaw a music show can have; say so once it is over.
+static void reportGaps()
+{
+    SoundUnderruns late = soundUnderruns();
+    if (late.count > 0)
+        warning("the sound device ran dry %d time%s (about %d ms of gaps in all): the machine or the sound "
+                "server was too busy to keep it fed",
+                late.count, late.count == 1 ? "" : "s", late.ms);
+}
+
+int soundGapCount()
+{
+    return soundUnderruns().count;
+}
+
 void stopMusic()
 {
+    reportGaps();
     soundStreamClose(music.stream);
     soundClose();
     music.stream = nullptr;

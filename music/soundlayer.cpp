@@ -26,6 +26,7 @@ bool soundInit(SoundOutput output, int mixRate, SoundFailure* why)
         return fail(said, SOUND_BAD_ARGUMENT);
     soundLayer.output = output;
     soundLayer.rate = mixRate;
+    resetLateCalls();
     if (output == SOUND_OUTPUT_DEVICE && !openSoundDevice(said))
         return fail(said, SOUND_NO_DEVICE);
     if (output == SOUND_OUTPUT_SILENT)

@@ -64,6 +64,15 @@ bool soundStreamSetLoop(SoundStream* stream, bool on, int64_t startFrame, int64_
 // How many ms the clock runs behind the sound (outputs with extra latency).
 void soundSetClockOffset(int ms);
 
+// Times the device asked for sound later than what it held could last, so
+// that the listener heard a gap, and about how long those gaps were in all;
+// counted from soundInit.
+struct SoundUnderruns {
+    int count;
+    int ms;
+};
+SoundUnderruns soundUnderruns();
+
 void soundSetSpectrumActive(bool active);
 // 512 values in 0..1 for the 1024 samples before the play position; null
 // while the analyser is off or nothing plays.

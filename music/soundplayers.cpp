@@ -37,9 +37,33 @@ static void endHeardLocked(SoundStream* s)
         s->endCallback(s, nullptr, 0, s->endUser);
 }
 
-// After this period is written the device holds it and the one playing, so
-// the listener is two periods behind the writes; one period later the next
-// call will say so again, which caps the clock until then.
+// The device asks for a period when it has room for one. The frames it
+// still holds at a call are what it held after the last write less what it
+// played since; below none, the listener heard silence for the difference.
+// Only counted while the song plays.
+static void noteCallTime(Clock::time_point now, bool running, int frames)
+{
+    LateCalls& late = soundLayer.late;
+    if (running && late.lastRunning) {
+        double played = std::chrono::duration<double>(now - late.last).count() * soundLayer.rate;
+        double held = late.held - played;
+        if (held < 0.0) {
+            late.count++;
+            late.frames += (int64_t)-held;
+            held = 0.0;
+        }
+        late.held = std::min<double>(soundLayer.queuedFrames, held + frames);
+    } else {
+        late.held = soundLayer.queuedFrames;
+    }
+    late.last = now;
+    late.lastRunning = running;
+}
+
+// After this period is written the device holds `queuedFrames` (this period
+// and, on most drivers, the one playing), so the listener is that far behind
+// the writes; one period later the next call will say so again, which caps
+// the clock until then.
 static void deviceCallback(int16_t* out, int frames)
 {
     SoundStream* s = soundLayer.playing;
@@ -48,6 +72,7 @@ static void deviceCallback(int16_t* out, int frames)
         std::lock_guard<std::mutex> guard(s->lock);
         running = s->clock.running;
     }
+    noteCallTime(Clock::now(), running, frames);
     if (!running) {
         std::memset(out, 0, (size_t)frames * 4);
         return;
@@ -58,7 +83,7 @@ static void deviceCallback(int16_t* out, int frames)
     Clock::time_point now = Clock::now();
     std::lock_guard<std::mutex> guard(s->lock);
     PlayClock& c = s->clock;
-    const int64_t period = soundLayer.periodFrames;
+    const int64_t queued = soundLayer.queuedFrames;
     double oldestRead = c.heardAtMark - std::max(0.0, offsetFrames());
     for (int i = 0; i < seamCount; i++)
         addSeamLocked(s, Seam{(double)c.writtenFrames + seams[i].at, seams[i].frame}, oldestRead);
@@ -66,18 +91,32 @@ static void deviceCallback(int16_t* out, int frames)
         c.endCount = c.writtenFrames + got;
     keepHeard(s, out, frames);
     c.writtenFrames += frames;
-    c.heardAtMark = (double)std::max<int64_t>(c.restartCount, c.writtenFrames - 2 * period);
-    c.capAtMark = (double)std::max<int64_t>(c.restartCount, c.writtenFrames - period);
+    c.heardAtMark = (double)std::max<int64_t>(c.restartCount, c.writtenFrames - queued);
+    c.capAtMark = (double)std::max<int64_t>(c.restartCount, c.writtenFrames - queued + frames);
     c.mark = now;
     if (c.endCount >= 0 && c.heardAtMark >= c.endCount && !c.endFired)
         endHeardLocked(s);
 }
 
+void resetLateCalls()
+{
+    soundLayer.late.count = 0;
+    soundLayer.late.frames = 0;
+    soundLayer.late.lastRunning = false;
+}
+
 bool openSoundDevice(SoundFailure* why)
 {
-    soundLayer.periodFrames =
+    AudioDeviceShape shape =
         openAudioDevice(soundLayer.rate, DEVICE_PERIOD, deviceCallback, why->detail, (int)sizeof why->detail);
-    return soundLayer.periodFrames > 0;
+    soundLayer.periodFrames = shape.period;
+    soundLayer.queuedFrames = shape.queued;
+    return shape.period > 0;
+}
+
+SoundUnderruns soundUnderruns()
+{
+    return SoundUnderruns{soundLayer.late.count, (int)(soundLayer.late.frames * 1000 / soundLayer.rate)};
 }
 
 // Returns when the end is due, or "never" while paused or already ended;

@@ -19,7 +19,8 @@ using Clock = std::chrono::steady_clock;
 // What the device has been given is kept as a mono mix, so the spectrum can
 // look at the samples the listener hears now, a few periods behind the writes.
 const int RING_FRAMES = 1 << 17;
-const int DEVICE_PERIOD = 512;
+// About 46 ms at 44.1 kHz: a sound server's scheduling hiccups fit in it.
+const int DEVICE_PERIOD = 2048;
 const int CONVERT_CHUNK = 1024;
 const int MAX_SEAMS = 16;
 
@@ -124,12 +125,24 @@ struct SilentPlayer {
     bool quit = false;
 };
 
+// Device calls that came later than the sound the device held could last:
+// each one is a gap the listener heard. Audio thread only, but the counts.
+struct LateCalls {
+    std::atomic<int> count{0};
+    std::atomic<int64_t> frames{0};  // how much later, in all
+    Clock::time_point last{};        // the audio thread's previous call
+    bool lastRunning = false;
+    double held = 0.0;  // frames the device held after that call
+};
+
 // Everything the layer holds beside its streams.
 struct SoundLayer {
     SoundOutput output = SOUND_OUTPUT_DEVICE;
     bool initialised = false;
     int rate = 44100;
     int periodFrames = DEVICE_PERIOD;
+    int queuedFrames = 2 * DEVICE_PERIOD;  // from a write until it is heard
+    LateCalls late;
     int clockOffsetMs = 0;
     SoundStream* playing = nullptr;  // the one stream that plays
     bool analyserOn = false;
@@ -178,6 +191,7 @@ ClockReading readClock(SoundStream* s);
 
 // --- the players (soundplayers.cpp) ---
 bool openSoundDevice(SoundFailure* why);
+void resetLateCalls();
 void startSilentPlayer();
 void stopSilentPlayer();
 // Holds off both players (the device callback and the silent player) while
