@@ -50,7 +50,7 @@ struct Sound {
 static bool sameFrame(Sound a, int64_t i, Sound b, int64_t j)
 {
     return std::abs(a.samples[2 * i] - b.samples[2 * j]) <= TOLERANCE &&
-           std::abs(a.samples[2 * i + 1] - b.samples[2 * j + 1]) <= TOLERANCE;
+        std::abs(a.samples[2 * i + 1] - b.samples[2 * j + 1]) <= TOLERANCE;
 }
 
 static bool silentFrame(Sound a, int64_t i)
