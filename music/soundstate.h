@@ -126,7 +126,8 @@ struct SilentPlayer {
 };
 
 // Device calls that came later than the sound the device held could last:
-// each one is a gap the listener heard. Audio thread only, but the counts.
+// each one is a gap the listener heard. Written by the audio thread; the
+// counts are read by others.
 struct LateCalls {
     std::atomic<int> count{0};
     std::atomic<int64_t> frames{0};  // how much later, in all
