@@ -64,6 +64,27 @@ else
   echo "FAIL: device: nothing was played"; fail=1
 fi
 
+# The same output, frame by frame against the song as the sound layer
+# decodes it, as the sound-server test compares its recording; and a gap of
+# 100 frames (2.27 ms) put into it is found, with its length.
+GAPS="$BIN/tests/soundgaps"
+if [ -x "$GAPS" ] && [ -f "$work/out.raw" ]; then
+  whole=$("$GAPS" "$SONG" "$work/out.raw" 2>&1)
+  case "$whole" in
+    *"start_ms=0.00 "*" gaps=0 longest_gap_ms=0.00 lost_ms=0.00 ended=1"*) echo "device: the whole song, no gap" ;;
+    *) echo "FAIL: device: against the song: $whole"; fail=1 ;;
+  esac
+  half=$(($(stat -c %s "$work/out.raw") / 8 * 4))
+  { head -c "$half" "$work/out.raw"; head -c 400 /dev/zero; tail -c +$((half + 1)) "$work/out.raw"; } >"$work/gap.raw"
+  gapped=$("$GAPS" "$SONG" "$work/gap.raw" 2>/dev/null)
+  case "$gapped" in
+    *" gaps=1 longest_gap_ms=2.27 "*"ended=1"*) echo "device: a planted 2.27 ms gap is found" ;;
+    *) echo "FAIL: a planted gap of 100 frames: $gapped"; fail=1 ;;
+  esac
+else
+  echo "FAIL: $GAPS is not built"; fail=1
+fi
+
 # Silent: no device is opened, the song still ends the show.
 rm -f "$work/silent.raw"
 run silent 0 "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/silent.raw" --nosound || fail=1
