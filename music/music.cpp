@@ -88,21 +88,46 @@ static long readMusicFile(const char* path)
     return size;
 }
 
+// The design's error table numbers the sound layer's problems.
+static int fmodErrorCode(SoundProblem problem)
+{
+    switch (problem) {
+    case SOUND_NO_PROBLEM: return 0;
+    case SOUND_ALREADY_STARTED: return 1;
+    case SOUND_NOT_STARTED: return 2;
+    case SOUND_NO_DEVICE: return 3;
+    case SOUND_NOT_MP3: return 10;
+    case SOUND_NO_DATA: return 11;
+    case SOUND_NO_MEMORY: return 12;
+    case SOUND_BAD_ARGUMENT: return 14;
+    }
+    return -1;
+}
+
+const char* soundProblemText(SoundProblem problem)
+{
+    return fmodErrorText(fmodErrorCode(problem));
+}
+
 static void startWith(const char* path, float bpm, SoundOutput output)
 {
     songBpm = bpm;
-    if (!soundInit(output, SONG_RATE)) {
-        int error = soundGetError();
+    SoundFailure why;
+    if (!soundInit(output, SONG_RATE, &why)) {
         soundClose();
-        fatalError(fmodErrorText(error));
+        // The box shows only the table's text; the reason and the way out
+        // go to stderr.
+        if (why.problem == SOUND_NO_DEVICE)
+            logMessage(LOG_ERROR, "no sound: %s; run with --nosound to watch without sound", why.detail);
+        fatalError(soundProblemText(why.problem));
     }
     soundSetClockOffset(output == SOUND_OUTPUT_OFFLINE ? 0 : music.audioOffset);
     long size = readMusicFile(path);
-    music.stream = soundStreamOpen(music.image, (int)size);
+    music.stream = soundStreamOpen(music.image, (int)size, &why);
     // A file that is not MPEG audio would otherwise give a silent show that
     // never ends.
     if (!music.stream)
-        musicFailure("%s is not a playable MP3 file (%s)", path, fmodErrorText(soundGetError()));
+        musicFailure("%s is not a playable MP3 file (%s)", path, soundProblemText(why.problem));
     soundStreamSetEndCallback(music.stream, musicCallback, 0);
     soundSetSpectrumActive(true);
     music.paused = false;
@@ -153,8 +178,24 @@ int songLengthMillis()
     return soundStreamGetLengthMs(music.stream);
 }
 
+// A stutter is the worst flaw a music show can have; say so once it is over.
+static void reportGaps()
+{
+    SoundUnderruns late = soundUnderruns();
+    if (late.count > 0)
+        warning("the sound device ran dry %d time%s (about %d ms of gaps in all): the machine or the sound "
+                "server was too busy to keep it fed",
+                late.count, late.count == 1 ? "" : "s", late.ms);
+}
+
+int soundGapCount()
+{
+    return soundUnderruns().count;
+}
+
 void stopMusic()
 {
+    reportGaps();
     soundStreamClose(music.stream);
     soundClose();
     music.stream = nullptr;
@@ -252,10 +293,11 @@ bool reloadMusic(const char* path)
         warning("%s; the soundtrack plays on unchanged", problem);
         return false;
     }
-    SoundStream* next = soundStreamOpen(image, (int)size);
+    SoundFailure why;
+    SoundStream* next = soundStreamOpen(image, (int)size, &why);
     if (!next) {
         warning("%s is not a playable MP3 file (%s); the soundtrack plays on unchanged", path,
-                fmodErrorText(soundGetError()));
+                soundProblemText(why.problem));
         std::free(image);
         return false;
     }

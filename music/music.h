@@ -22,7 +22,10 @@ int songLengthMillis();
 double songTime();
 int songMillis();
 void seekSong(float patterns);
+// Warns when the sound device ran dry while the song played.
 void stopMusic();
+// Times the sound device ran dry since the song started (a gap heard).
+int soundGapCount();
 
 // Samples per second of the song clock's output.
 const int SONG_RATE = 44100;
@@ -63,3 +66,6 @@ bool reloadMusic(const char* path);
 // does nothing. Safe to call from the audio thread.
 bool musicCallback(SoundStream* stream, void* buffer, int length, int userValue);
 const char* fmodErrorText(int code);
+// The table's text for a problem the sound layer reports.
+enum SoundProblem : int;
+const char* soundProblemText(SoundProblem problem);

@@ -1,7 +1,8 @@
 // The program's own sound layer: one MP3 stream from a memory image, played
 // on the audio device, silently against a monotonic clock, or offline (for
 // stills and video), with the play clock, seeking, the end notification and
-// the spectrum of what is heard.
+// the spectrum of what is heard. What music.cpp calls; tests reach a little
+// more through music/soundlayer_testing.h.
 #pragma once
 #include <cstdint>
 
@@ -11,18 +12,20 @@ enum SoundOutput {
     SOUND_OUTPUT_OFFLINE,  // the clock moves only when the position is set
 };
 
-// Error codes, as numbered in fmodErrorText's table.
-enum SoundError {
-    SOUND_ERR_NONE = 0,
-    SOUND_ERR_BUSY = 1,
-    SOUND_ERR_UNINITIALIZED = 2,
-    SOUND_ERR_INIT = 3,
-    SOUND_ERR_PLAY = 5,
-    SOUND_ERR_FILE_FORMAT = 10,
-    SOUND_ERR_FILE_BAD = 11,
-    SOUND_ERR_MEMORY = 12,
-    SOUND_ERR_INVALID_PARAM = 14,
-    SOUND_ERR_CHANNEL_ALLOC = 16,
+// Why soundInit or soundStreamOpen failed.
+enum SoundProblem : int {
+    SOUND_NO_PROBLEM,
+    SOUND_ALREADY_STARTED,  // soundInit twice without soundClose
+    SOUND_NOT_STARTED,      // a stream opened before soundInit
+    SOUND_NO_DEVICE,        // no audio output could be opened
+    SOUND_NOT_MP3,          // the data holds no MPEG audio
+    SOUND_NO_DATA,          // the data is empty
+    SOUND_NO_MEMORY,
+    SOUND_BAD_ARGUMENT,
+};
+struct SoundFailure {
+    SoundProblem problem = SOUND_NO_PROBLEM;
+    char detail[256] = "";  // the device's own words, when it gave any
 };
 
 struct SoundStream;
@@ -31,13 +34,12 @@ struct SoundStream;
 // heard; may come from the audio thread. The return value is ignored.
 typedef bool (*SoundStreamCallback)(SoundStream* stream, void* buffer, int length, int userValue);
 
-// Failures leave their code for soundGetError.
-bool soundInit(SoundOutput output, int mixRate);
+// A failure says why in *why (when given).
+bool soundInit(SoundOutput output, int mixRate, SoundFailure* why = nullptr);
 void soundClose();
-int soundGetError();
 
 // The data must outlive the stream. Null when it holds no MPEG audio.
-SoundStream* soundStreamOpen(const char* data, int length);
+SoundStream* soundStreamOpen(const char* data, int length, SoundFailure* why = nullptr);
 bool soundStreamClose(SoundStream* stream);
 bool soundStreamSetEndCallback(SoundStream* stream, SoundStreamCallback callback, int userValue);
 // One stream plays at a time.
@@ -58,23 +60,20 @@ int64_t soundStreamGetLengthFrames(SoundStream* stream);
 // frame before endFrame, then startFrame. A position past the end plays on.
 // The end is cut to the stream's length; off keeps the range.
 bool soundStreamSetLoop(SoundStream* stream, bool on, int64_t startFrame, int64_t endFrame);
-// Output frames per second (the rate given to soundInit).
-int soundOutputRate();
 
 // How many ms the clock runs behind the sound (outputs with extra latency).
 void soundSetClockOffset(int ms);
 
-// Pulls the next frames of the stream as the device would receive them
-// (output rate, stereo, signed 16-bit, round the loop when one is on),
-// advancing it; the rest of `out` is zeroed once the stream has ended.
-// Returns the frames of sound written. Only for streams not playing on a
-// device.
-int soundStreamRender(SoundStream* stream, int16_t* out, int frames);
+// Times the device asked for sound later than what it held could last, so
+// that the listener heard a gap, and about how long those gaps were in all;
+// counted from soundInit.
+struct SoundUnderruns {
+    int count;
+    int ms;
+};
+SoundUnderruns soundUnderruns();
 
 void soundSetSpectrumActive(bool active);
 // 512 values in 0..1 for the 1024 samples before the play position; null
 // while the analyser is off or nothing plays.
 const float* soundGetSpectrum();
-// For tests: output frames the offline spectrum holds decoded (it keeps a
-// bounded stretch of the song, not the whole song).
-int64_t soundSpectrumCopyFrames();

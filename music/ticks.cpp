@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/errors.h"
 #include "music/music.h"
 
 int recordedTicks[TICK_CAPACITY];
@@ -22,10 +23,8 @@ void writeTickFile()
 {
     FILE* file = std::fopen("ticks.inc", "w");
     if (!file) {
-        std::fprintf(stderr,
-                     "zant: warning: cannot create ticks.inc (%s); the ticks were not saved. "
-                     "Run zant from a folder you can write to.\n",
-                     std::strerror(errno));
+        warning("cannot create ticks.inc (%s); the ticks were not saved. Run zant from a folder you can write to.",
+                std::strerror(errno));
         return;
     }
     std::fprintf(file, "static int ticktable[]={\n");

@@ -7,10 +7,17 @@
 // Fills `frames` stereo frames; runs on the audio thread.
 typedef void (*AudioFill)(int16_t* out, int frames);
 
+// An open device: the frames it asks for at a time, and how many frames
+// it holds from a write until the listener hears them.
+struct AudioDeviceShape {
+    int period;
+    int queued;
+};
+
 // Opens the default output at `rate` Hz with periods of about `period`
-// frames and starts it. Returns the period the device really uses, or 0
-// after printing why there is no sound.
-int openAudioDevice(int rate, int period, AudioFill fill);
+// frames and starts it. A period of 0 means no sound, with the reason in
+// `why` (`whySize` bytes).
+AudioDeviceShape openAudioDevice(int rate, int period, AudioFill fill, char* why, int whySize);
 void closeAudioDevice();
 bool audioDeviceOpen();
 // Holds the fill callback off while the caller changes what it reads.

@@ -18,6 +18,7 @@ PACKAGES=(
   libgtest-dev googletest
   xvfb xauth xdotool x11-utils
   ffmpeg
+  pulseaudio pulseaudio-utils
   scdoc man-db desktop-file-utils appstream
   dpkg-dev file lintian
 )

@@ -23,6 +23,8 @@ fi
 
 export ZANT_NO_DIALOGS=1
 start_xvfb 1024x768x24 || exit 1
+# A client that finds no server must not start one of its own.
+echo "autospawn = no" >"$work/client.conf"
 
 # run NAME EXPECTED_STATUS "VAR=VALUE ..." [ARGS...]: runs the program in
 # $work in a window, output in $work/NAME.log.
@@ -61,6 +63,27 @@ else
   echo "FAIL: device: nothing was played"; fail=1
 fi
 
+# The same output, frame by frame against the song as the sound layer
+# decodes it, as the sound-server test compares its recording; and a gap of
+# 100 frames (2.27 ms) put into it is found, with its length.
+GAPS="$BIN/tests/soundgaps"
+if [ -x "$GAPS" ] && [ -f "$work/out.raw" ]; then
+  whole=$("$GAPS" "$SONG" "$work/out.raw" 2>&1)
+  case "$whole" in
+    *"start_ms=0.00 "*" gaps=0 longest_gap_ms=0.00 lost_ms=0.00 ended=1"*) echo "device: the whole song, no gap" ;;
+    *) echo "FAIL: device: against the song: $whole"; fail=1 ;;
+  esac
+  half=$(($(stat -c %s "$work/out.raw") / 8 * 4))
+  { head -c "$half" "$work/out.raw"; head -c 400 /dev/zero; tail -c +$((half + 1)) "$work/out.raw"; } >"$work/gap.raw"
+  gapped=$("$GAPS" "$SONG" "$work/gap.raw" 2>/dev/null)
+  case "$gapped" in
+    *" gaps=1 longest_gap_ms=2.27 "*"ended=1"*) echo "device: a planted 2.27 ms gap is found" ;;
+    *) echo "FAIL: a planted gap of 100 frames: $gapped"; fail=1 ;;
+  esac
+else
+  echo "FAIL: $GAPS is not built"; fail=1
+fi
+
 # Silent: no device is opened, the song still ends the show.
 rm -f "$work/silent.raw"
 run silent 0 "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/silent.raw" --nosound || fail=1
@@ -69,6 +92,13 @@ run silent 0 "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/silent.raw" --nosound
 # No usable device without --nosound.
 run nodevice 1 "SDL_AUDIODRIVER=no_such_driver" || fail=1
 expect_said nodevice "Error initializing output device." || fail=1
+expect_said nodevice "no_such_driver" || fail=1
+expect_said nodevice "run with --nosound to watch without sound" || fail=1
+
+# No sound server to reach: the same box, the driver's reason.
+run noserver 1 "SDL_AUDIODRIVER=pulseaudio PULSE_SERVER=unix:$work/no-server PULSE_CLIENTCONFIG=$work/client.conf" || fail=1
+expect_said noserver "Error initializing output device." || fail=1
+expect_said noserver "run with --nosound to watch without sound" || fail=1
 
 # Bad music files.
 rm -f "$work/data/tunemix.mp3"

@@ -21,7 +21,7 @@
 #include "core/runstate.h"
 #include "core/songtime.h"
 #include "music/music.h"
-#include "music/soundlayer.h"
+#include "music/soundlayer_testing.h"
 
 namespace {
 

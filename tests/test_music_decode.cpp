@@ -12,7 +12,7 @@
 
 #include "music/analyser.h"
 #include "music/mp3decode.h"
-#include "music/soundlayer.h"
+#include "music/soundlayer_testing.h"
 
 static std::string fixturePath(const char* name)
 {
@@ -247,12 +247,35 @@ TEST(SoundStreamRender, NegativeTimeSeeksToTheStart)
     soundStreamClose(s);
 }
 
-TEST(SoundStreamRender, OpenFailuresSetTheLayersErrorCode)
+TEST(SoundStreamRender, OpenFailuresSayWhy)
 {
     OfflineLayer layer;
     std::string text(4000, 'x');
-    EXPECT_EQ(soundStreamOpen(text.data(), (int)text.size()), nullptr);
-    EXPECT_EQ(soundGetError(), SOUND_ERR_FILE_FORMAT);
-    EXPECT_EQ(soundStreamOpen(text.data(), 0), nullptr);
-    EXPECT_EQ(soundGetError(), SOUND_ERR_FILE_BAD);
+    SoundFailure why;
+    EXPECT_EQ(soundStreamOpen(text.data(), (int)text.size(), &why), nullptr);
+    EXPECT_EQ(why.problem, SOUND_NOT_MP3);
+    EXPECT_EQ(soundStreamOpen(text.data(), 0, &why), nullptr);
+    EXPECT_EQ(why.problem, SOUND_NO_DATA);
+    EXPECT_EQ(soundStreamOpen(nullptr, 10, &why), nullptr);
+    EXPECT_EQ(why.problem, SOUND_BAD_ARGUMENT);
+    // A good stream after a failure says nothing went wrong.
+    std::vector<char> bytes = readFixture("sweep_stereo_44k.mp3");
+    SoundStream* s = soundStreamOpen(bytes.data(), (int)bytes.size(), &why);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(why.problem, SOUND_NO_PROBLEM);
+    soundStreamClose(s);
+}
+
+TEST(SoundInit, FailuresSayWhy)
+{
+    SoundFailure why;
+    EXPECT_FALSE(soundInit(SOUND_OUTPUT_OFFLINE, 7999, &why));
+    EXPECT_EQ(why.problem, SOUND_BAD_ARGUMENT);
+    std::string data(100, 'x');
+    EXPECT_EQ(soundStreamOpen(data.data(), (int)data.size(), &why), nullptr);
+    EXPECT_EQ(why.problem, SOUND_NOT_STARTED);
+    ASSERT_TRUE(soundInit(SOUND_OUTPUT_OFFLINE, 8000, &why));
+    EXPECT_FALSE(soundInit(SOUND_OUTPUT_OFFLINE, 44100, &why));
+    EXPECT_EQ(why.problem, SOUND_ALREADY_STARTED);
+    soundClose();
 }

@@ -14,7 +14,7 @@
 #include "core/songtime.h"
 #include "music/analyser.h"
 #include "music/music.h"
-#include "music/soundlayer.h"
+#include "music/soundlayer_testing.h"
 
 namespace {
 
