@@ -12,15 +12,17 @@ BIN=$(realpath "$2")
 SECONDS_LONG=${3:-10}
 SRC=$(cd "$(dirname "$0")/.." && pwd)
 . "$SRC/tests/support/pulse_show.sh"
+. "$SRC/tests/e2e_lib.sh"
 
-work=$(mktemp -d)
+make_work sound_gaps
 busy=()
 cleanup() {
   for p in "${busy[@]}"; do kill "$p" 2>/dev/null; done
   pulse_stop
-  rm -rf "$work"
+  e2e_cleanup
 }
 trap cleanup EXIT
+start_xvfb 1024x768x24 || exit 1
 mkdir -p "$work/data"
 cp "$BIN"/data/*.jpg "$work/data/"
 pulse_make_song "$work/data/tunemix.mp3" "$SECONDS_LONG"

@@ -17,9 +17,11 @@ SRC=$(realpath "$2")
 BIN=$(realpath "${3:-.}")
 GAPS="$BIN/tests/soundgaps"
 . "$SRC/tests/support/pulse_show.sh"
+. "$SRC/tests/e2e_lib.sh"
 
-work=$(mktemp -d)
-trap 'pulse_stop; rm -rf "$work"' EXIT
+make_work pulse
+trap 'pulse_stop; e2e_cleanup' EXIT
+start_xvfb 1024x768x24 || exit 1
 mkdir -p "$work/data"
 if ! ls "$BIN"/data/*.jpg >/dev/null 2>&1; then
   echo "FAIL: no pictures in $BIN/data (the data fixture makes them)"; exit 1

@@ -77,7 +77,7 @@ pulse_play() {
     >"$work/rec.raw" 2>"$work/parec.log" &
   parec_pid=$!
   (cd "$work" && SDL_AUDIODRIVER=pulseaudio ZANT_NO_DIALOGS=1 timeout 120 \
-     xvfb-run -a -s "-screen 0 1024x768x24" "$zant" --windowed --data "$data" "$@" \
+     "$zant" --windowed --data "$data" "$@" \
      >"$work/zant.log" 2>&1) &
   local show=$!
   while kill -0 "$show" 2>/dev/null; do
