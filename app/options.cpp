@@ -1,5 +1,5 @@
 #include "app/options.h"
-#include "core/datadirs.h"
+#include "app/datafolder.h"
 
 #include <CLI/CLI.hpp>
 #include <cmath>
@@ -122,7 +122,7 @@ int parseOptions(int argc, char** argv, Options& options)
                "  p pause, , and . frame back/on (< and > a beat), [ and ] loop start/end, l loop on/off,\n"
                "  r reload the data folder");
     app.set_version_flag("--version", std::string("zant ") + ZANT_VERSION);
-    app.footer([]() { return dataFolderSummary(); });
+    app.footer([]() { return dataFolderSummary(currentDataSearchInputs()); });
     bool windowed = false, fullscreen = false;
     addDisplayOptions(app, options, windowed, fullscreen);
     addSoundOptions(app, options);

@@ -4,15 +4,11 @@
 // (devtools/readback.h), a writer thread hands finished frames to ffmpeg or
 // the PNG encoder, and ffmpeg encodes in its own process.
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -26,18 +22,14 @@
 #include "app/options.h"
 #include "app/outsize.h"
 #include "core/datapath.h"
+#include "core/errors.h"
 #include "core/frame.h"
 #include "core/songtime.h"
 #include "devtools/png.h"
 #include "devtools/readback.h"
 #include "music/music.h"
-
-static volatile sig_atomic_t interrupted = 0;
-
-static void onInterrupt(int)
-{
-    interrupted = 1;
-}
+#include "platform/signals.h"
+#include "render/caps.h"
 
 struct VideoJob {
     std::string out;
@@ -49,7 +41,9 @@ struct VideoJob {
     int fromMs = 0;
     int toMs = 0;
     long frames = 0;
-    Encoder encoder;  // pid -1 while PNGs are written here
+    unsigned int glError = 0;  // what stopped the drawing at frame failedFrame
+    long failedFrame = 0;
+    Encoder encoder;  // not running while PNGs are written here
 };
 
 static bool endsWith(const std::string& s, const char* tail)
@@ -203,11 +197,11 @@ static std::vector<std::string> scaledPngArguments(const VideoJob& job)
     return args;
 }
 
-static bool startEncoder(VideoJob& job)
+static bool startEncoder(VideoJob& job, std::string& why)
 {
     if (job.pngSequence && !scaled(job))
         return true;
-    return startFfmpeg(job.pngSequence ? scaledPngArguments(job) : videoArguments(job), &job.encoder);
+    return startFfmpeg(job.pngSequence ? scaledPngArguments(job) : videoArguments(job), &job.encoder, why);
 }
 
 static void reportProgress(long done, long total, double seconds, bool final)
@@ -227,7 +221,7 @@ static void reportProgress(long done, long total, double seconds, bool final)
 
 static bool emitFrame(VideoJob& job, long k, const uint8_t* rgb)
 {
-    if (job.encoder.pid >= 0)
+    if (encoderRunning(job.encoder))
         return writeToEncoder(job.encoder, rgb, (size_t)FRAME_WIDTH * FRAME_HEIGHT * 3);
     char err[4200];
     std::string name = frameName(job.pattern, k);
@@ -242,11 +236,7 @@ static bool emitFrame(VideoJob& job, long k, const uint8_t* rgb)
 // what was drawn.
 static void writeFrames(VideoJob* job)
 {
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    leaveInterruptsToOtherThreads();
     long k = 0;
     while (const uint8_t* rgb = frameQueueTake(&k))
         frameQueueRelease(emitFrame(*job, k, rgb));
@@ -260,8 +250,12 @@ static void drawFrames(VideoJob& job, std::chrono::steady_clock::time_point star
     long read = 0;
     long k = 0;
     bool stopped = false;
-    for (; k < job.frames && !interrupted && !stopped; k++) {
-        drawFrameAtMillisNoWait(job.fromMs + (int)std::floor(k * 1000.0 / job.fps));
+    for (; k < job.frames && !interruptRequested() && !stopped; k++) {
+        job.glError = drawFrameAtMillisNoWait(job.fromMs + (int)std::floor(k * 1000.0 / job.fps));
+        if (job.glError) {
+            job.failedFrame = k;
+            break;
+        }
         uint8_t* slot = frameQueueSlot();
         if (!slot) {
             stopped = true;
@@ -289,21 +283,27 @@ static int renderFrames(VideoJob& job)
     bool ok = !frameQueueFailed();
     long written = frameQueueWritten();
     frameQueueFree();
-    bool viaFfmpeg = job.encoder.pid >= 0;
+    bool viaFfmpeg = encoderRunning(job.encoder);
     if (viaFfmpeg && !finishEncoder(job.encoder)) {
         std::fprintf(stderr, "\nzant: ffmpeg could not write %s (disk full?)\n", job.out.c_str());
         return 1;
     }
     double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     reportProgress(written, job.frames, secs, true);
+    if (job.glError) {
+        logMessage(LOG_ERROR, "the GL failed (%s) drawing frame %ld; %s is incomplete", glErrorName(job.glError),
+                   job.failedFrame, job.out.c_str());
+        return 1;
+    }
     if (!ok) {
         if (viaFfmpeg)
             std::fprintf(stderr, "zant: ffmpeg stopped taking frames; %s is incomplete\n", job.out.c_str());
         return 1;
     }
-    if (interrupted)
-        std::fprintf(stderr, "zant: interrupted; %s holds the %ld frames rendered\n", job.out.c_str(), written);
-    return interrupted ? 130 : 0;
+    if (!interruptRequested())
+        return 0;
+    logMessage(LOG_ERROR, "interrupted; %s holds the %ld frames rendered", job.out.c_str(), written);
+    return 130;
 }
 
 int runVideo(const Options& options)
@@ -317,12 +317,11 @@ int runVideo(const Options& options)
     status = checkRange(options, job);
     if (status != 0)
         return status;
-    signal(SIGPIPE, SIG_IGN);
-    signal(SIGXFSZ, SIG_IGN);  // a full disk or size limit shows up as a failed write
-    signal(SIGINT, onInterrupt);
-    signal(SIGTERM, onInterrupt);
-    if (!startEncoder(job)) {
-        std::fprintf(stderr, "zant: could not start ffmpeg: %s\n", std::strerror(errno));
+    reportFailedWritesAsErrors();  // a full disk or size limit shows up as a failed write
+    catchInterrupts();
+    std::string why;
+    if (!startEncoder(job, why)) {
+        logMessage(LOG_ERROR, "could not start ffmpeg: %s", why.c_str());
         return 1;
     }
     return renderFrames(job);

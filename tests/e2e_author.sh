@@ -123,7 +123,7 @@ keys_script='
   xdotool key space
   # Three whole passes: the clock goes back four times after the loop began.
   for i in $(seq 1 600); do
-    wraps=$(sed -n "/ on\$/,\$ s/^zant: frame at ms [0-9]* (sample \([0-9]*\))\$/\1/p" "$log" |
+    wraps=$(sed -n "/ on\$/,\$ s/^zant: info: frame at ms [0-9]* (sample \([0-9]*\))\$/\1/p" "$log" |
       awk "NR > 1 && \$1 < prev { n++ } { prev = \$1 } END { print n + 0 }")
     [ "$wraps" -ge 4 ] && break
     sleep 0.1
@@ -156,7 +156,7 @@ check "r after a broken picture: the picture before it stays" 'same vkt00003.bmp
 range=$(sed -n "s/^zant: loop \([0-9.]*\) to \([0-9.]*\) on$/\1 \2/p" "$log" | tail -1)
 read -r l_start l_end <<<"${range:-0 0}"
 check "the loop is one pattern ($l_start to $l_end)" '[ $((l_end - l_start)) -eq 1 ]'
-outside=$(sed -n "/ on\$/,\$ s/^zant: frame at ms [0-9]* (sample \([0-9]*\))\$/\1/p" "$log" |
+outside=$(sed -n "/ on\$/,\$ s/^zant: info: frame at ms [0-9]* (sample \([0-9]*\))\$/\1/p" "$log" |
   awk -v a=$((l_start * PATTERN_SAMPLES)) -v b=$((l_end * PATTERN_SAMPLES)) '$1 < a || $1 >= b { n++ } END { print n + 0 }')
 frames=$(sed -n "/ on\$/,\$ p" "$log" | grep -c "^zant: frame at")
 check "the clock stayed inside the loop: $outside of $frames frames outside" '[ "$outside" -eq 0 ] && [ "$frames" -gt 10 ]'
@@ -177,7 +177,7 @@ watch_script='
 '
 session watch "$watch_script" --loop 7:9 --watch || fail=1
 log=$work/watch.log
-first=$(sed -n "s/^zant: frame at ms [0-9]* (sample \([0-9]*\))$/\1/p" "$log" | head -1)
+first=$(sed -n "s/^zant: info: frame at ms [0-9]* (sample \([0-9]*\))$/\1/p" "$log" | head -1)
 check "--loop 7:9 starts at pattern 7, sample $((7 * PATTERN_SAMPLES)) (first frame at ${first:-none})" \
   '[ -n "$first" ] && [ "$first" -ge $((7 * PATTERN_SAMPLES)) ] && [ "$first" -lt $((8 * PATTERN_SAMPLES)) ]'
 check "--watch: a saved picture shows on the paused frame" '! same vkt00000.bmp vkt00001.bmp'
