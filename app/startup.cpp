@@ -19,43 +19,52 @@ int startupPauseAfter(StartupPhase phase)
     }
 }
 
+static bool openDisplay(Startup& s)
+{
+    screenwidth = FRAME_WIDTH;
+    screenheight = FRAME_HEIGHT;
+    return s.openDisplay(s.failure);
+}
+
+static void makeFirstMosaic()
+{
+    texwidth = nextPowerOfTwo(screenwidth);
+    texheight = nextPowerOfTwo(screenheight);
+    makeMosaicTexture(0);
+}
+
+static void finishDisplay()
+{
+    for (int i = 1; i < 4; i++)
+        makeMosaicTexture(i);
+    createOutlineFont();
+    presentLoadingFrame();
+}
+
+static void presentFirstFrame()
+{
+    applyRenderState(&blackPreset);
+    swapFrame();
+}
+
+static void startTheMusic(Startup& s)
+{
+    musicStarted += 1;
+    s.startSoundtrack();
+}
+
 static bool runPhase(Startup& s, StartupPhase phase)
 {
     switch (phase) {
-    case STARTUP_OPEN_DISPLAY:
-        screenwidth = FRAME_WIDTH;
-        screenheight = FRAME_HEIGHT;
-        return s.openDisplay(s.failure);
-    case STARTUP_FIRST_MOSAIC:
-        texwidth = nextPowerOfTwo(screenwidth);
-        texheight = nextPowerOfTwo(screenheight);
-        makeMosaicTexture(0);
-        return true;
-    case STARTUP_CAPABILITIES:
-        checkGlCapabilities();
-        return true;
-    case STARTUP_DISPLAY_REST:
-        for (int i = 1; i < 4; i++)
-            makeMosaicTexture(i);
-        createOutlineFont();
-        presentLoadingFrame();
-        return true;
-    case STARTUP_ASSETS:
-        prepareAssets();
-        return true;
-    case STARTUP_HALL_BUILD:
-        drawColumnHallScene(0.0f, DF_BUILD);
-        return true;
-    case STARTUP_FIRST_FRAME:
-        applyRenderState(&blackPreset);
-        swapFrame();
-        return true;
-    case STARTUP_MUSIC:
-        musicStarted += 1;
-        s.startSoundtrack();
-        return true;
-    case STARTUP_DONE:
-        return true;
+    case STARTUP_OPEN_DISPLAY: return openDisplay(s);
+    case STARTUP_FIRST_MOSAIC: makeFirstMosaic(); break;
+    case STARTUP_CAPABILITIES: checkGlCapabilities(); break;
+    case STARTUP_DISPLAY_REST: finishDisplay(); break;
+    case STARTUP_ASSETS: prepareAssets(); break;
+    case STARTUP_HALL_BUILD: drawColumnHallScene(0.0f, DF_BUILD); break;
+    case STARTUP_FIRST_FRAME: presentFirstFrame(); break;
+    case STARTUP_MUSIC: startTheMusic(s); break;
+    case STARTUP_DONE: break;
     }
     return true;
 }

@@ -101,7 +101,7 @@ static bool writeScaledPng(const Options& options, const std::string& out, const
     }
     bool sent = writeToEncoder(scaler, rgb.data(), rgb.size());
     if (!finishEncoder(scaler) || !sent) {
-        std::fprintf(stderr, "zant: ffmpeg could not write %s\n", out.c_str());
+        logMessage(LOG_ERROR, "ffmpeg could not write %s", out.c_str());
         return false;
     }
     return true;
@@ -111,9 +111,7 @@ int runStills(const Options& options)
 {
     bool scaled = options.outWidth != FRAME_WIDTH || options.outHeight != FRAME_HEIGHT;
     if (scaled && !ffmpegOnPath()) {
-        std::fprintf(stderr,
-                     "zant: the ffmpeg command is needed for --size and was not found "
-                     "(install the ffmpeg package)\n");
+        logMessage(LOG_ERROR, "the ffmpeg command is needed for --size and was not found (install the ffmpeg package)");
         return 1;
     }
     if (!headlessStartup())
@@ -132,10 +130,10 @@ int runStills(const Options& options)
             if (!writeScaledPng(options, options.outs[i], rgb))
                 return 1;
         } else if (!writePng(options.outs[i].c_str(), rgb.data(), FRAME_WIDTH, FRAME_HEIGHT, err, sizeof err)) {
-            std::fprintf(stderr, "zant: %s\n", err);
+            logMessage(LOG_ERROR, "%s", err);
             return 1;
         }
-        std::fprintf(stderr, "zant: wrote %s (song time %.4f)\n", options.outs[i].c_str(), options.stills[i]);
+        logMessage(LOG_INFO, "wrote %s (song time %.4f)", options.outs[i].c_str(), options.stills[i]);
     }
     return 0;
 }

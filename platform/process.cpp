@@ -39,8 +39,7 @@ bool programOnPath(const char* name)
     _exit(127);
 }
 
-bool startPipedProgram(const std::vector<std::string>& args, size_t pipeBytes, PipedProgram* program,
-                       std::string& why)
+bool startPipedProgram(const std::vector<std::string>& args, size_t pipeBytes, PipedProgram* program, std::string& why)
 {
     if (args.empty()) {
         why = "no program named";

@@ -18,8 +18,7 @@ bool programOnPath(const char* name);
 // pipeBytes where the system allows, below our priority (it takes the cycles
 // we leave), and in a process group of its own: a terminal's Ctrl+C reaches
 // only us, and we end it by closing the pipe. False with the reason in why.
-bool startPipedProgram(const std::vector<std::string>& argv, size_t pipeBytes, PipedProgram* program,
-                       std::string& why);
+bool startPipedProgram(const std::vector<std::string>& argv, size_t pipeBytes, PipedProgram* program, std::string& why);
 // False once the program stopped reading.
 bool writeToProgram(PipedProgram& program, const uint8_t* data, size_t bytes);
 // Closes its input and waits for it: true when it ended with status 0.

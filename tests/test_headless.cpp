@@ -176,8 +176,8 @@ TEST_F(Headless, RenderWithAGlErrorStopsThereAndSaysTheOutputIsIncomplete)
     EXPECT_TRUE(scratch.holds("003.png"));
     EXPECT_FALSE(scratch.holds("004.png")) << "the failed frame is not written";
     EXPECT_FALSE(scratch.holds("009.png"));
-    EXPECT_TRUE(loggedContaining("E the GL failed (GL_INVALID_ENUM) drawing frame 4; " + options.renderOut +
-                                 " is incomplete"));
+    EXPECT_TRUE(
+        loggedContaining("E the GL failed (GL_INVALID_ENUM) drawing frame 4; " + options.renderOut + " is incomplete"));
 }
 
 TEST_F(Headless, CleanRenderWritesEveryFrame)
