@@ -80,13 +80,12 @@ static int checkDataFolder(const Options& options)
         return 0;
     struct stat info;
     if (stat(options.dataDir.c_str(), &info) != 0) {
-        std::fprintf(stderr, "zant: --data %s: no such folder\n", options.dataDir.c_str());
+        logMessage(LOG_ERROR, "--data %s: no such folder", options.dataDir.c_str());
         return 1;
     }
     if (!S_ISDIR(info.st_mode)) {
-        std::fprintf(stderr,
-                     "zant: --data %s: not a folder (give the folder that holds tunemix.mp3 and the pictures)\n",
-                     options.dataDir.c_str());
+        logMessage(LOG_ERROR, "--data %s: not a folder (give the folder that holds tunemix.mp3 and the pictures)",
+                   options.dataDir.c_str());
         return 1;
     }
     return 0;

@@ -86,51 +86,46 @@ static int checkRequest(const Options& o, VideoJob& job)
     job.height = o.outHeight;
     job.pngSequence = job.out.find('%') != std::string::npos;
     if (!(o.fps > 0.0) || !std::isfinite(o.fps) || o.fps > 1000.0) {
-        std::fprintf(stderr, "zant: --fps must be a positive number up to 1000 (got %g)\n", o.fps);
+        logMessage(LOG_ERROR, "--fps must be a positive number up to 1000 (got %g)", o.fps);
         return 2;
     }
     if (o.fromPattern < 0.0 || (o.toPattern >= 0.0 && o.toPattern <= o.fromPattern)) {
-        std::fprintf(stderr, "zant: --from must be at least 0 and before --to (got %g to %g)\n", o.fromPattern,
-                     o.toPattern);
+        logMessage(LOG_ERROR, "--from must be at least 0 and before --to (got %g to %g)", o.fromPattern, o.toPattern);
         return 2;
     }
     std::string why;
     if (job.pngSequence && !parseFramePattern(job.out, job.pattern, why)) {
-        std::fprintf(stderr, "zant: --render %s: %s\n", job.out.c_str(), why.c_str());
+        logMessage(LOG_ERROR, "--render %s: %s", job.out.c_str(), why.c_str());
         return 2;
     }
     // ffmpeg writes scaled sequences itself, and it pads numbers with zeros only.
     if (job.pngSequence && !o.sizeText.empty() && job.pattern.width > 0 && !job.pattern.zeroPad) {
-        std::fprintf(stderr, "zant: --render %s: with --size the number is written as %%d or %%0Nd\n", job.out.c_str());
+        logMessage(LOG_ERROR, "--render %s: with --size the number is written as %%d or %%0Nd", job.out.c_str());
         return 2;
     }
     if (!job.pngSequence && !endsWith(job.out, ".mp4") && !endsWith(job.out, ".mkv")) {
-        std::fprintf(stderr,
-                     "zant: --render wants a .mp4 or .mkv file, or a PNG pattern such as "
-                     "frames/%%05d.png (got %s)\n",
-                     job.out.c_str());
+        logMessage(LOG_ERROR, "--render wants a .mp4 or .mkv file, or a PNG pattern such as frames/%%05d.png (got %s)",
+                   job.out.c_str());
         return 2;
     }
     std::string folder = folderOf(job.out);
     struct stat st;
     if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        std::fprintf(stderr, "zant: output folder %s does not exist\n", folder.c_str());
+        logMessage(LOG_ERROR, "output folder %s does not exist", folder.c_str());
         return 1;
     }
     if (!folderWritable(folder)) {
-        std::fprintf(stderr, "zant: output folder %s is not writable\n", folder.c_str());
+        logMessage(LOG_ERROR, "output folder %s is not writable", folder.c_str());
         return 1;
     }
     if (!job.pngSequence && !ffmpegOnPath()) {
-        std::fprintf(stderr,
-                     "zant: the ffmpeg command is needed for video output and was not found "
-                     "(install the ffmpeg package, or render a PNG sequence)\n");
+        logMessage(LOG_ERROR,
+                   "the ffmpeg command is needed for video output and was not found (install the ffmpeg package, or "
+                   "render a PNG sequence)");
         return 1;
     }
     if (scaled(job) && !ffmpegOnPath()) {
-        std::fprintf(stderr,
-                     "zant: the ffmpeg command is needed for --size and was not found "
-                     "(install the ffmpeg package)\n");
+        logMessage(LOG_ERROR, "the ffmpeg command is needed for --size and was not found (install the ffmpeg package)");
         return 1;
     }
     return 0;
@@ -142,13 +137,13 @@ static int checkRange(const Options& o, VideoJob& job)
     job.fromMs = millisForPatterns(o.fromPattern);
     job.toMs = o.toPattern < 0.0 ? length : millisForPatterns(o.toPattern);
     if (job.fromMs >= length || job.toMs > length) {
-        std::fprintf(stderr, "zant: the song lasts %.3f patterns; --from/--to must lie inside it\n",
-                     patternsForMillis(length));
+        logMessage(LOG_ERROR, "the song lasts %.3f patterns; --from/--to must lie inside it",
+                   patternsForMillis(length));
         return 2;
     }
     job.frames = (long)std::floor((job.toMs - job.fromMs) * job.fps / 1000.0);
     if (job.frames < 1) {
-        std::fprintf(stderr, "zant: the range holds no whole frame at %g fps\n", job.fps);
+        logMessage(LOG_ERROR, "the range holds no whole frame at %g fps", job.fps);
         return 2;
     }
     return 0;
@@ -215,8 +210,7 @@ static void reportProgress(long done, long total, double seconds, bool final)
     lastPrinted = seconds;
     double rate = seconds > 0 ? done / seconds : 0.0;
     double left = rate > 0 ? (total - done) / rate : 0.0;
-    std::fprintf(stderr, "%sframe %ld of %ld, %.1f fps, %.0f s left%s", tty ? "\r" : "", done, total, rate, left,
-                 tty && !final ? "   " : "\n");
+    logProgress(tty && !final, "frame %ld of %ld, %.1f fps, %.0f s left", done, total, rate, left);
 }
 
 static bool emitFrame(VideoJob& job, long k, const uint8_t* rgb)
@@ -226,7 +220,7 @@ static bool emitFrame(VideoJob& job, long k, const uint8_t* rgb)
     char err[4200];
     std::string name = frameName(job.pattern, k);
     if (!writePng(name.c_str(), rgb, FRAME_WIDTH, FRAME_HEIGHT, err, sizeof err)) {
-        std::fprintf(stderr, "\nzant: %s\n", err);
+        logMessage(LOG_ERROR, "%s", err);
         return false;
     }
     return true;
@@ -285,7 +279,7 @@ static int renderFrames(VideoJob& job)
     frameQueueFree();
     bool viaFfmpeg = encoderRunning(job.encoder);
     if (viaFfmpeg && !finishEncoder(job.encoder)) {
-        std::fprintf(stderr, "\nzant: ffmpeg could not write %s (disk full?)\n", job.out.c_str());
+        logMessage(LOG_ERROR, "ffmpeg could not write %s (disk full?)", job.out.c_str());
         return 1;
     }
     double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -297,7 +291,7 @@ static int renderFrames(VideoJob& job)
     }
     if (!ok) {
         if (viaFfmpeg)
-            std::fprintf(stderr, "zant: ffmpeg stopped taking frames; %s is incomplete\n", job.out.c_str());
+            logMessage(LOG_ERROR, "ffmpeg stopped taking frames; %s is incomplete", job.out.c_str());
         return 1;
     }
     if (!interruptRequested())
