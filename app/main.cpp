@@ -1,21 +1,18 @@
 // Entry point: start-up in a fixed order, the frame loop, shutdown.
 #include <sys/stat.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "app/datafolder.h"
 #include "app/display.h"
 #include "app/frameloop.h"
 #include "app/headless.h"
 #include "app/keys.h"
 #include "app/options.h"
-#include "app/datafolder.h"
 #include "app/reload.h"
 #include "app/startup.h"
 #include "core/datapath.h"
 #include "core/errors.h"
-#include "core/runstate.h"
 #include "core/songtime.h"
 #include "music/music.h"
 #include "platform/dialogs.h"
@@ -42,14 +39,9 @@ static void startSoundtrack(const Options& options)
         seekSongSample(samplesAtPatterns(options.loopStart, SONG_RATE));
 }
 
-static int runShow(const Options& options)
+// The window, the assets and the music, with the show's pauses between.
+static void startShow(const Options& options)
 {
-    if (!displayAvailable()) {
-        logMessage(LOG_ERROR,
-                   "no display (DISPLAY and WAYLAND_DISPLAY are unset). Run it on a "
-                   "desktop or under xvfb-run, or use the headless modes --still or --render.");
-        return 1;
-    }
     DisplayOptions display;
     display.fullscreenChoice = options.fullscreenChoice;
     display.vsync = options.vsync;
@@ -63,6 +55,17 @@ static int runShow(const Options& options)
         sleepMillis(pause);
     if (pause == STARTUP_FAILED)
         fatalError(startup.failure.c_str());
+}
+
+static int runShow(const Options& options)
+{
+    if (!displayAvailable()) {
+        logMessage(LOG_ERROR,
+                   "no display (DISPLAY and WAYLAND_DISPLAY are unset). Run it on a "
+                   "desktop or under xvfb-run, or use the headless modes --still or --render.");
+        return 1;
+    }
+    startShow(options);
     if (options.watch)
         startDataWatch();
     runFrameLoop(FrameLoopIo{pollEvent, windowProc, drawWindowFrame});

@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "app/display.h"
-#include "app/frameloop.h"
-#include "app/startup.h"
-#include "core/errors.h"
 #include "app/encoder.h"
+#include "app/frameloop.h"
 #include "app/headless.h"
 #include "app/options.h"
 #include "app/outsize.h"
+#include "app/startup.h"
 #include "core/datapath.h"
+#include "core/errors.h"
 #include "core/frame.h"
 #include "core/songtime.h"
 #include "devtools/png.h"
