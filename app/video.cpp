@@ -257,6 +257,10 @@ static void drawFrames(VideoJob& job, std::chrono::steady_clock::time_point star
         }
         if (readbackPush(slot))
             frameQueuePush(read++);
+        if (*readbackFailure()) {
+            stopped = true;
+            break;
+        }
         double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         reportProgress(k + 1, job.frames, secs, false);
     }
@@ -287,6 +291,11 @@ static int renderFrames(VideoJob& job)
     if (job.glError) {
         logMessage(LOG_ERROR, "the GL failed (%s) drawing frame %ld; %s is incomplete", glErrorName(job.glError),
                    job.failedFrame, job.out.c_str());
+        return 1;
+    }
+    if (*readbackFailure()) {
+        logMessage(LOG_ERROR, "%s", readbackFailure());
+        logMessage(LOG_ERROR, "%s is incomplete", job.out.c_str());
         return 1;
     }
     if (!ok) {
