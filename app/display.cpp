@@ -2,30 +2,19 @@
 
 #include <cstdio>
 
+#include "app/startup.h"
 #include "core/errors.h"
-#include "core/frame.h"
-#include "devtools/text.h"
 #include "platform/dialogs.h"
 #include "platform/window.h"
-#include "render/caps.h"
-#include "texture/assets.h"
+#include "core/frame.h"
 
 // "Init failed!" is all the box says; stderr also gets the platform's reason
 // and the ways around a display that can't do what was asked.
 [[noreturn]] static void initFailed(const char* reason)
 {
-    std::fprintf(stderr, "zant: the display could not be set up: %s\n", reason && *reason ? reason : "no reason given");
-    std::fprintf(stderr, "zant: answer No to \"Fullscreen?\", or run with --windowed or --fullscreen-desktop\n");
+    logMessage(LOG_ERROR, "the display could not be set up: %s", reason && *reason ? reason : "no reason given");
+    logMessage(LOG_ERROR, "answer No to \"Fullscreen?\", or run with --windowed or --fullscreen-desktop");
     fatalError("Init failed!");
-}
-
-static void finishDisplaySetup()
-{
-    texwidth = nextPowerOfTwo(screenwidth);
-    texheight = nextPowerOfTwo(screenheight);
-    makeMosaicTextures();
-    createOutlineFont();
-    presentLoadingFrame();
 }
 
 // The show at 640x480 in a bigger window or on the whole desktop, through
@@ -41,31 +30,41 @@ static void openScaledDisplay(const DisplayOptions& options)
         fatalError(err);
 }
 
-void initDisplay(const DisplayOptions& options)
+bool openWindowDisplay(const DisplayOptions& options, std::string&)
 {
-    screenwidth = FRAME_WIDTH;
-    screenheight = FRAME_HEIGHT;
     if (!startVideo())
         initFailed(platformError());
     if (options.scale > 1 || options.fullscreenDesktop) {
         openScaledDisplay(options);
-    } else {
-        // Only an explicit No gives a window.
-        bool fullscreen =
-            options.fullscreenChoice < 0 ? askYesNo("ZANT", "Fullscreen?") != 0 : options.fullscreenChoice == 1;
-        if (!createGlWindow(fullscreen, screenwidth, screenheight, 32, 32, "ZANT", 0, 0, options.vsync))
-            initFailed(platformError());
+        return true;
     }
-    finishDisplaySetup();
+    // Only an explicit No gives a window.
+    bool fullscreen =
+        options.fullscreenChoice < 0 ? askYesNo("ZANT", "Fullscreen?") != 0 : options.fullscreenChoice == 1;
+    if (!createGlWindow(fullscreen, screenwidth, screenheight, 32, 32, "ZANT", 0, 0, options.vsync))
+        initFailed(platformError());
+    return true;
+}
+
+bool openHeadlessDisplay(std::string& why)
+{
+    dialogsAllowed = false;
+    char err[256] = "";
+    if (createHeadlessContext(err, sizeof err))
+        return true;
+    why = err;
+    return false;
 }
 
 bool initHeadlessDisplay(char* err, int errSize)
 {
-    screenwidth = FRAME_WIDTH;
-    screenheight = FRAME_HEIGHT;
-    dialogsAllowed = false;
-    if (!createHeadlessContext(err, errSize))
-        return false;
-    finishDisplaySetup();
+    Startup startup;
+    startup.openDisplay = openHeadlessDisplay;
+    while (startup.next < STARTUP_ASSETS) {
+        if (startupStep(startup) == STARTUP_FAILED) {
+            std::snprintf(err, errSize, "%s", startup.failure.c_str());
+            return false;
+        }
+    }
     return true;
 }

@@ -1,6 +1,8 @@
-// Display start-up: the "Fullscreen?" question, the window or headless
-// context, then the mosaic textures, the capability check and the font.
+// Opening the display the show draws on: the "Fullscreen?" question and the
+// window, or the headless context. What follows (the mosaic textures, the
+// capability check, the font) is the start-up's (app/startup.h).
 #pragma once
+#include <string>
 
 struct DisplayOptions {
     int fullscreenChoice = -1;  // -1 ask, 0 windowed, 1 fullscreen
@@ -9,8 +11,12 @@ struct DisplayOptions {
     bool fullscreenDesktop = false;  // desktop resolution, no mode switch
 };
 
-// Every failure is fatal ("Init failed!", with the reason on stderr).
-void initDisplay(const DisplayOptions& options);
-// Headless start-up: the same set-up on an EGL pbuffer, no window, no
-// question and no pauses. Returns false with a reason in err.
+// The question and the window. Every failure is fatal ("Init failed!",
+// with the reason on stderr), so it only ever returns true.
+bool openWindowDisplay(const DisplayOptions& options, std::string& why);
+// The EGL pbuffer context: no window, no question. False with the reason.
+bool openHeadlessDisplay(std::string& why);
+// The display part of the start-up on a headless context (for tests): the
+// context, the mosaic textures, the capability check and the font. Returns
+// false with a reason in err.
 bool initHeadlessDisplay(char* err, int errSize);

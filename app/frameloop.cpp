@@ -1,9 +1,8 @@
 #include "app/frameloop.h"
 
-#include <cstdio>
-
 #include "app/devlog.h"
 #include "app/reload.h"
+#include "core/errors.h"
 #include "core/random.h"
 #include "core/runstate.h"
 #include "devtools/text.h"
@@ -39,12 +38,12 @@ static void holdRandomWhilePaused()
     paused = PausedFrame{true, sample, rand15State, rand15Draws};
 }
 
-void drawShowFrame()
+unsigned int drawShowFrame()
 {
     pollDataWatch();
     holdRandomWhilePaused();
     if (logClock())
-        std::fprintf(stderr, "zant: frame at ms %d (sample %lld)\n", songMillis(), songSample());
+        logMessage(LOG_INFO, "frame at ms %d (sample %lld)", songMillis(), songSample());
     runTimeline();
     if (overlayEnabled || bandMeterEnabled) {
         int ms = songMillis();
@@ -55,7 +54,12 @@ void drawShowFrame()
             drawBandMeter(t);
     }
     swapFrame();
-    checkGlError();
+    return takeGlError();
+}
+
+void drawWindowFrame()
+{
+    failOnGlError(drawShowFrame());
 }
 
 void runFrameLoop(const FrameLoopIo& io)

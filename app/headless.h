@@ -17,12 +17,14 @@ extern StartupTimes startupTimes;
 // Runs the start-up exactly as a normal run does, without the pauses.
 // Returns false (after printing why) when no headless context can be made.
 bool headlessStartup();
-// Draws the frame the show has at song time t (patterns) into the back buffer.
-void drawFrameAt(double t);
-void drawFrameAtMillis(int ms);
+// Draws the frame the show has at song time t (patterns) into the back
+// buffer, through the window's frame function. Returns the GL error the
+// frame left (0 for none).
+unsigned int drawFrameAt(double t);
+unsigned int drawFrameAtMillis(int ms);
 // The same without waiting for the GL to finish it: a read-back that
 // follows waits only as long as it has to.
-void drawFrameAtMillisNoWait(int ms);
+unsigned int drawFrameAtMillisNoWait(int ms);
 
 // --still T --out F.png pairs, in the order given. Returns the exit status.
 int runStills(const Options& options);

@@ -1,10 +1,11 @@
 #include "app/keys.h"
 
 #include <cmath>
-#include <cstdio>
+#include <string>
 
 #include "app/devlog.h"
 #include "app/reload.h"
+#include "core/errors.h"
 #include "core/runstate.h"
 #include "core/songtime.h"
 #include "devtools/screenshot.h"
@@ -16,7 +17,7 @@
 static void seekTo(float patterns)
 {
     if (logSeeks())
-        std::fprintf(stderr, "zant: seek from %.4f to pattern %.0f\n", songTime(), patterns);
+        logMessage(LOG_INFO, "seek from %.4f to pattern %.0f", songTime(), patterns);
     seekSong(patterns);
 }
 
@@ -30,8 +31,7 @@ static void seekBy(int patterns)
 static void logPosition(const char* what)
 {
     if (logSeeks())
-        std::fprintf(stderr, "zant: %s sample %lld (ms %d, pattern %.4f)\n", what, songSample(), songMillis(),
-                     songTime());
+        logMessage(LOG_INFO, "%s sample %lld (ms %d, pattern %.4f)", what, songSample(), songMillis(), songTime());
 }
 
 static void togglePause()
@@ -60,7 +60,7 @@ static void setLoop(bool on, double start, double end)
 {
     setSongLoop(on, start, end);
     if (logSeeks())
-        std::fprintf(stderr, "zant: loop %g to %g %s\n", start, end, on ? "on" : "off");
+        logMessage(LOG_INFO, "loop %g to %g %s", start, end, on ? "on" : "off");
 }
 
 // Either end moves the other out of the way, so the range is never empty.
@@ -90,12 +90,19 @@ static void toggleLoop()
     setLoop(!loop.on, loop.start, loop.end);
 }
 
+// A picture that can't be saved costs the picture, never the show.
+static void warnIfNotSaved(const std::string& why)
+{
+    if (!why.empty())
+        warning("%s", why.c_str());
+}
+
 static void typedCharacter(char c)
 {
     switch (c) {
-    case 'f': saveDepthBlurredStill(); break;
+    case 'f': warnIfNotSaved(saveDepthBlurredStill()); break;
     case 'i': overlayEnabled = overlayEnabled ? 0 : 1; break;
-    case 's': saveScreenshot(); break;
+    case 's': warnIfNotSaved(saveScreenshot()); break;
     case 't': writeTickFile(); break;
     case 'p': togglePause(); break;
     case '.': step(patternsForMillis(1000.0 / 60.0)); break;

@@ -1,37 +1,25 @@
 // Entry point: start-up in a fixed order, the frame loop, shutdown.
 #include <sys/stat.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "app/datafolder.h"
 #include "app/display.h"
 #include "app/frameloop.h"
 #include "app/headless.h"
 #include "app/keys.h"
 #include "app/options.h"
-#include "core/datadirs.h"
 #include "app/reload.h"
+#include "app/startup.h"
 #include "core/datapath.h"
 #include "core/errors.h"
-#include "core/runstate.h"
 #include "core/songtime.h"
-#include "mesh/meshes.h"
 #include "music/music.h"
 #include "platform/dialogs.h"
 #include "platform/events.h"
 #include "platform/window.h"
-#include "render/state.h"
-#include "scenes/scenes.h"
 
 static const float songBpmConstant = 180.0f;
-
-static bool haveDisplay()
-{
-    const char* x = std::getenv("DISPLAY");
-    const char* wl = std::getenv("WAYLAND_DISPLAY");
-    return (x && *x) || (wl && *wl);
-}
 
 static void startSoundtrack(const Options& options)
 {
@@ -51,30 +39,36 @@ static void startSoundtrack(const Options& options)
         seekSongSample(samplesAtPatterns(options.loopStart, SONG_RATE));
 }
 
-static int runShow(const Options& options)
+// The window, the assets and the music, with the show's pauses between.
+static void startShow(const Options& options)
 {
-    if (!haveDisplay()) {
-        std::fprintf(stderr,
-                     "zant: no display (DISPLAY and WAYLAND_DISPLAY are unset). Run it on a "
-                     "desktop or under xvfb-run, or use the headless modes --still or --render.\n");
-        return 1;
-    }
     DisplayOptions display;
     display.fullscreenChoice = options.fullscreenChoice;
     display.vsync = options.vsync;
     display.scale = options.scale;
     display.fullscreenDesktop = options.fullscreenDesktop;
-    initDisplay(display);
-    prepareAssets();
-    drawColumnHallScene(0.0f, DF_BUILD);
-    applyRenderState(&blackPreset);
-    swapFrame();
-    sleepMillis(2000);
-    musicStarted += 1;
-    startSoundtrack(options);
+    Startup startup;
+    startup.openDisplay = [&display](std::string& why) { return openWindowDisplay(display, why); };
+    startup.startSoundtrack = [&options] { startSoundtrack(options); };
+    int pause;
+    while ((pause = startupStep(startup)) >= 0)
+        sleepMillis(pause);
+    if (pause == STARTUP_FAILED)
+        fatalError(startup.failure.c_str());
+}
+
+static int runShow(const Options& options)
+{
+    if (!displayAvailable()) {
+        logMessage(LOG_ERROR,
+                   "no display (DISPLAY and WAYLAND_DISPLAY are unset). Run it on a "
+                   "desktop or under xvfb-run, or use the headless modes --still or --render.");
+        return 1;
+    }
+    startShow(options);
     if (options.watch)
         startDataWatch();
-    runFrameLoop(FrameLoopIo{pollEvent, windowProc, drawShowFrame});
+    runFrameLoop(FrameLoopIo{pollEvent, windowProc, drawWindowFrame});
     stopDataWatch();
     stopMusic();
     destroyGlWindow();
@@ -89,13 +83,12 @@ static int checkDataFolder(const Options& options)
         return 0;
     struct stat info;
     if (stat(options.dataDir.c_str(), &info) != 0) {
-        std::fprintf(stderr, "zant: --data %s: no such folder\n", options.dataDir.c_str());
+        logMessage(LOG_ERROR, "--data %s: no such folder", options.dataDir.c_str());
         return 1;
     }
     if (!S_ISDIR(info.st_mode)) {
-        std::fprintf(stderr,
-                     "zant: --data %s: not a folder (give the folder that holds tunemix.mp3 and the pictures)\n",
-                     options.dataDir.c_str());
+        logMessage(LOG_ERROR, "--data %s: not a folder (give the folder that holds tunemix.mp3 and the pictures)",
+                   options.dataDir.c_str());
         return 1;
     }
     return 0;
@@ -126,7 +119,7 @@ int main(int argc, char** argv)
     if (status != 0)
         return status;
     std::string noData;
-    dataDir = chooseDataFolder(options.dataDir, noData);
+    dataDir = chooseDataFolder(options.dataDir, currentDataSearchInputs(), noData);
     if (dataDir.empty()) {
         dialogsAllowed = options.stills.empty() && options.renderOut.empty();
         fatalError(noData.c_str());

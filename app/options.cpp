@@ -1,11 +1,12 @@
 #include "app/options.h"
-#include "core/datadirs.h"
+#include "app/datafolder.h"
 
 #include <CLI/CLI.hpp>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/errors.h"
 #include "core/songtime.h"
 
 #include "app/outsize.h"
@@ -54,11 +55,11 @@ static bool parseLoop(const std::string& text, Options& o)
         ok = end != second && *end == '\0';
     }
     if (!ok) {
-        std::fprintf(stderr, "zant: --loop %s: give two patterns as A:B, e.g. --loop 12:14\n", s);
+        logMessage(LOG_ERROR, "--loop %s: give two patterns as A:B, e.g. --loop 12:14", s);
         return false;
     }
     if (!std::isfinite(a) || !std::isfinite(b) || a < 0.0 || b <= a) {
-        std::fprintf(stderr, "zant: --loop %s: the start must be 0 or more and come before the end\n", s);
+        logMessage(LOG_ERROR, "--loop %s: the start must be 0 or more and come before the end", s);
         return false;
     }
     o.loop = true;
@@ -75,8 +76,8 @@ bool loopFitsSong(const Options& options, int songMillis)
     double length = patternsForMillis(songMillis + 1.0);
     if (options.loopEnd <= length)
         return true;
-    std::fprintf(stderr, "zant: --loop %g:%g: the song ends at pattern %.2f\n", options.loopStart, options.loopEnd,
-                 patternsForMillis(songMillis));
+    logMessage(LOG_ERROR, "--loop %g:%g: the song ends at pattern %.2f", options.loopStart, options.loopEnd,
+               patternsForMillis(songMillis));
     return false;
 }
 
@@ -102,13 +103,13 @@ static int checkSize(Options& o)
     if (o.sizeText.empty())
         return -1;
     if (o.renderOut.empty() && o.stills.empty()) {
-        std::fprintf(stderr, "zant: --size is for --render and --still (a window is scaled with --scale)\n");
+        logMessage(LOG_ERROR, "--size is for --render and --still (a window is scaled with --scale)");
         return 2;
     }
     bool video = !o.renderOut.empty() && o.renderOut.find('%') == std::string::npos;
     char err[256];
     if (!parseOutputSize(o.sizeText, video, &o.outWidth, &o.outHeight, err, sizeof err)) {
-        std::fprintf(stderr, "zant: %s\n", err);
+        logMessage(LOG_ERROR, "%s", err);
         return 2;
     }
     return -1;
@@ -122,7 +123,7 @@ int parseOptions(int argc, char** argv, Options& options)
                "  p pause, , and . frame back/on (< and > a beat), [ and ] loop start/end, l loop on/off,\n"
                "  r reload the data folder");
     app.set_version_flag("--version", std::string("zant ") + ZANT_VERSION);
-    app.footer([]() { return dataFolderSummary(); });
+    app.footer([]() { return dataFolderSummary(currentDataSearchInputs()); });
     bool windowed = false, fullscreen = false;
     addDisplayOptions(app, options, windowed, fullscreen);
     addSoundOptions(app, options);
@@ -146,7 +147,7 @@ int parseOptions(int argc, char** argv, Options& options)
     if (!loop.empty() && !parseLoop(loop, options))
         return 2;
     if (options.stills.size() != options.outs.size()) {
-        std::fprintf(stderr, "zant: every --still T needs its own --out FILE.png\n");
+        logMessage(LOG_ERROR, "every --still T needs its own --out FILE.png");
         return 2;
     }
     options.dataGiven = app.count("--data") > 0;
@@ -163,10 +164,9 @@ static bool timeOutside(const char* name, double t, double songEnd)
     if (t >= 0.0 && t <= songEnd)
         return false;
     if (std::isinf(songEnd))
-        std::fprintf(stderr, "zant: %s %g: not a song time; give patterns from 0 to the end of the song\n", name, t);
+        logMessage(LOG_ERROR, "%s %g: not a song time; give patterns from 0 to the end of the song", name, t);
     else
-        std::fprintf(stderr, "zant: %s %g: song times run from 0 to %.3f patterns, the end of the song\n", name, t,
-                     songEnd);
+        logMessage(LOG_ERROR, "%s %g: song times run from 0 to %.3f patterns, the end of the song", name, t, songEnd);
     return true;
 }
 

@@ -23,8 +23,8 @@ void reloadData()
     for (int i = 0; i < PICTURE_COUNT; i++)
         pictures += reloadPicture(i) ? 1 : 0;
     bool song = reloadMusic(dataPath(SOUNDTRACK).c_str());
-    std::fprintf(stderr, "zant: reloaded %d of %d pictures and %s from %s\n", pictures, PICTURE_COUNT,
-                 song ? "the soundtrack" : "not the soundtrack", dataDir.c_str());
+    logMessage(LOG_INFO, "reloaded %d of %d pictures and %s from %s", pictures, PICTURE_COUNT,
+               song ? "the soundtrack" : "not the soundtrack", dataDir.c_str());
 }
 
 bool startDataWatch()
@@ -57,9 +57,9 @@ void pollDataWatch()
     }
     for (int i = 0; i < PICTURE_COUNT; i++)
         if (picture[i] && reloadPicture(i))
-            std::fprintf(stderr, "zant: reloaded %s\n", dataPath(pictureFile(i)).c_str());
+            logMessage(LOG_INFO, "reloaded %s", dataPath(pictureFile(i)).c_str());
     if (song && reloadMusic(dataPath(SOUNDTRACK).c_str()))
-        std::fprintf(stderr, "zant: reloaded %s\n", dataPath(SOUNDTRACK).c_str());
+        logMessage(LOG_INFO, "reloaded %s", dataPath(SOUNDTRACK).c_str());
 }
 
 void stopDataWatch()

@@ -1,7 +1,5 @@
 #include <chrono>
-#include <cerrno>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -9,21 +7,20 @@
 
 #include "app/display.h"
 #include "app/encoder.h"
+#include "app/frameloop.h"
 #include "app/headless.h"
 #include "app/options.h"
 #include "app/outsize.h"
+#include "app/startup.h"
 #include "core/datapath.h"
+#include "core/errors.h"
 #include "core/frame.h"
-#include "core/runstate.h"
 #include "core/songtime.h"
 #include "devtools/png.h"
-#include "mesh/meshes.h"
 #include "music/music.h"
 #include "platform/gl.h"
-#include "platform/window.h"
-#include "render/state.h"
-#include "scenes/scenes.h"
-#include "scenes/timeline.h"
+#include "platform/signals.h"
+#include "render/caps.h"
 
 StartupTimes startupTimes = {};
 
@@ -35,44 +32,57 @@ static double secondsSince(std::chrono::steady_clock::time_point& mark)
     return s;
 }
 
+// The phases' seconds, summed into the parts the start-up benchmark shows.
+static double* startupTimeSlot(StartupPhase phase)
+{
+    switch (phase) {
+    case STARTUP_OPEN_DISPLAY:
+    case STARTUP_FIRST_MOSAIC:
+    case STARTUP_CAPABILITIES:
+    case STARTUP_DISPLAY_REST: return &startupTimes.display;
+    case STARTUP_ASSETS: return &startupTimes.textures;
+    case STARTUP_HALL_BUILD: return &startupTimes.hallBuild;
+    case STARTUP_FIRST_FRAME: return &startupTimes.firstFrame;
+    default: return &startupTimes.music;
+    }
+}
+
 bool headlessStartup()
 {
+    startupTimes = {};
+    Startup startup;
+    startup.openDisplay = openHeadlessDisplay;
+    startup.startSoundtrack = [] { startMusicOffline(dataPath("tunemix.mp3").c_str(), 180.0f); };
     auto mark = std::chrono::steady_clock::now();
-    char err[256] = "";
-    if (!initHeadlessDisplay(err, sizeof err)) {
-        std::fprintf(stderr, "zant: cannot make a headless GL context: %s\n", err);
-        return false;
+    // No pauses: nobody watches.
+    while (startup.next != STARTUP_DONE) {
+        StartupPhase phase = startup.next;
+        if (startupStep(startup) == STARTUP_FAILED) {
+            logMessage(LOG_ERROR, "cannot make a headless GL context: %s", startup.failure.c_str());
+            return false;
+        }
+        glFinish();
+        *startupTimeSlot(phase) += secondsSince(mark);
     }
-    startupTimes.display = secondsSince(mark);
-    prepareAssets();
-    startupTimes.textures = secondsSince(mark);
-    drawColumnHallScene(0.0f, DF_BUILD);
-    startupTimes.hallBuild = secondsSince(mark);
-    applyRenderState(&blackPreset);
-    swapFrame();
-    glFinish();
-    startupTimes.firstFrame = secondsSince(mark);
-    musicStarted += 1;
-    startMusicOffline(dataPath("tunemix.mp3").c_str(), 180.0f);
-    startupTimes.music = secondsSince(mark);
     return true;
 }
 
-void drawFrameAtMillis(int ms)
+unsigned int drawFrameAtMillis(int ms)
 {
-    drawFrameAtMillisNoWait(ms);
+    unsigned int error = drawFrameAtMillisNoWait(ms);
     glFinish();
+    return error;
 }
 
-void drawFrameAtMillisNoWait(int ms)
+unsigned int drawFrameAtMillisNoWait(int ms)
 {
     setSongMillis(ms);
-    runTimeline();
+    return drawShowFrame();
 }
 
-void drawFrameAt(double t)
+unsigned int drawFrameAt(double t)
 {
-    drawFrameAtMillis(millisForPatterns(t));
+    return drawFrameAtMillis(millisForPatterns(t));
 }
 
 // --size: ffmpeg scales the frame and writes the PNG, as it does for video.
@@ -84,13 +94,14 @@ static bool writeScaledPng(const Options& options, const std::string& out, const
                                  std::string("1"), std::string("-update"), std::string("1"), out})
         args.push_back(a);
     Encoder scaler;
-    if (!startFfmpeg(args, &scaler)) {
-        std::fprintf(stderr, "zant: could not start ffmpeg: %s\n", std::strerror(errno));
+    std::string why;
+    if (!startFfmpeg(args, &scaler, why)) {
+        logMessage(LOG_ERROR, "could not start ffmpeg: %s", why.c_str());
         return false;
     }
     bool sent = writeToEncoder(scaler, rgb.data(), rgb.size());
     if (!finishEncoder(scaler) || !sent) {
-        std::fprintf(stderr, "zant: ffmpeg could not write %s\n", out.c_str());
+        logMessage(LOG_ERROR, "ffmpeg could not write %s", out.c_str());
         return false;
     }
     return true;
@@ -100,27 +111,29 @@ int runStills(const Options& options)
 {
     bool scaled = options.outWidth != FRAME_WIDTH || options.outHeight != FRAME_HEIGHT;
     if (scaled && !ffmpegOnPath()) {
-        std::fprintf(stderr,
-                     "zant: the ffmpeg command is needed for --size and was not found "
-                     "(install the ffmpeg package)\n");
+        logMessage(LOG_ERROR, "the ffmpeg command is needed for --size and was not found (install the ffmpeg package)");
         return 1;
     }
     if (!headlessStartup())
         return 1;
-    signal(SIGPIPE, SIG_IGN);  // a failed ffmpeg shows up as a failed write
+    reportFailedWritesAsErrors();  // a failed ffmpeg shows up as a failed write
     std::vector<uint8_t> rgb;
     for (size_t i = 0; i < options.stills.size(); i++) {
-        drawFrameAt(options.stills[i]);
+        if (unsigned int error = drawFrameAt(options.stills[i])) {
+            logMessage(LOG_ERROR, "the GL failed (%s) drawing song time %.4f; %s not written", glErrorName(error),
+                       options.stills[i], options.outs[i].c_str());
+            return 1;
+        }
         readFrameRgb(rgb, FRAME_WIDTH, FRAME_HEIGHT);
         char err[512];
         if (scaled) {
             if (!writeScaledPng(options, options.outs[i], rgb))
                 return 1;
         } else if (!writePng(options.outs[i].c_str(), rgb.data(), FRAME_WIDTH, FRAME_HEIGHT, err, sizeof err)) {
-            std::fprintf(stderr, "zant: %s\n", err);
+            logMessage(LOG_ERROR, "%s", err);
             return 1;
         }
-        std::fprintf(stderr, "zant: wrote %s (song time %.4f)\n", options.outs[i].c_str(), options.stills[i]);
+        logMessage(LOG_INFO, "wrote %s (song time %.4f)", options.outs[i].c_str(), options.stills[i]);
     }
     return 0;
 }

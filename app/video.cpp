@@ -4,15 +4,11 @@
 // (devtools/readback.h), a writer thread hands finished frames to ffmpeg or
 // the PNG encoder, and ffmpeg encodes in its own process.
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -26,18 +22,14 @@
 #include "app/options.h"
 #include "app/outsize.h"
 #include "core/datapath.h"
+#include "core/errors.h"
 #include "core/frame.h"
 #include "core/songtime.h"
 #include "devtools/png.h"
 #include "devtools/readback.h"
 #include "music/music.h"
-
-static volatile sig_atomic_t interrupted = 0;
-
-static void onInterrupt(int)
-{
-    interrupted = 1;
-}
+#include "platform/signals.h"
+#include "render/caps.h"
 
 struct VideoJob {
     std::string out;
@@ -49,7 +41,9 @@ struct VideoJob {
     int fromMs = 0;
     int toMs = 0;
     long frames = 0;
-    Encoder encoder;  // pid -1 while PNGs are written here
+    unsigned int glError = 0;  // what stopped the drawing at frame failedFrame
+    long failedFrame = 0;
+    Encoder encoder;  // not running while PNGs are written here
 };
 
 static bool endsWith(const std::string& s, const char* tail)
@@ -92,51 +86,46 @@ static int checkRequest(const Options& o, VideoJob& job)
     job.height = o.outHeight;
     job.pngSequence = job.out.find('%') != std::string::npos;
     if (!(o.fps > 0.0) || !std::isfinite(o.fps) || o.fps > 1000.0) {
-        std::fprintf(stderr, "zant: --fps must be a positive number up to 1000 (got %g)\n", o.fps);
+        logMessage(LOG_ERROR, "--fps must be a positive number up to 1000 (got %g)", o.fps);
         return 2;
     }
     if (o.fromPattern < 0.0 || (o.toPattern >= 0.0 && o.toPattern <= o.fromPattern)) {
-        std::fprintf(stderr, "zant: --from must be at least 0 and before --to (got %g to %g)\n", o.fromPattern,
-                     o.toPattern);
+        logMessage(LOG_ERROR, "--from must be at least 0 and before --to (got %g to %g)", o.fromPattern, o.toPattern);
         return 2;
     }
     std::string why;
     if (job.pngSequence && !parseFramePattern(job.out, job.pattern, why)) {
-        std::fprintf(stderr, "zant: --render %s: %s\n", job.out.c_str(), why.c_str());
+        logMessage(LOG_ERROR, "--render %s: %s", job.out.c_str(), why.c_str());
         return 2;
     }
     // ffmpeg writes scaled sequences itself, and it pads numbers with zeros only.
     if (job.pngSequence && !o.sizeText.empty() && job.pattern.width > 0 && !job.pattern.zeroPad) {
-        std::fprintf(stderr, "zant: --render %s: with --size the number is written as %%d or %%0Nd\n", job.out.c_str());
+        logMessage(LOG_ERROR, "--render %s: with --size the number is written as %%d or %%0Nd", job.out.c_str());
         return 2;
     }
     if (!job.pngSequence && !endsWith(job.out, ".mp4") && !endsWith(job.out, ".mkv")) {
-        std::fprintf(stderr,
-                     "zant: --render wants a .mp4 or .mkv file, or a PNG pattern such as "
-                     "frames/%%05d.png (got %s)\n",
-                     job.out.c_str());
+        logMessage(LOG_ERROR, "--render wants a .mp4 or .mkv file, or a PNG pattern such as frames/%%05d.png (got %s)",
+                   job.out.c_str());
         return 2;
     }
     std::string folder = folderOf(job.out);
     struct stat st;
     if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        std::fprintf(stderr, "zant: output folder %s does not exist\n", folder.c_str());
+        logMessage(LOG_ERROR, "output folder %s does not exist", folder.c_str());
         return 1;
     }
     if (!folderWritable(folder)) {
-        std::fprintf(stderr, "zant: output folder %s is not writable\n", folder.c_str());
+        logMessage(LOG_ERROR, "output folder %s is not writable", folder.c_str());
         return 1;
     }
     if (!job.pngSequence && !ffmpegOnPath()) {
-        std::fprintf(stderr,
-                     "zant: the ffmpeg command is needed for video output and was not found "
-                     "(install the ffmpeg package, or render a PNG sequence)\n");
+        logMessage(LOG_ERROR,
+                   "the ffmpeg command is needed for video output and was not found (install the ffmpeg package, or "
+                   "render a PNG sequence)");
         return 1;
     }
     if (scaled(job) && !ffmpegOnPath()) {
-        std::fprintf(stderr,
-                     "zant: the ffmpeg command is needed for --size and was not found "
-                     "(install the ffmpeg package)\n");
+        logMessage(LOG_ERROR, "the ffmpeg command is needed for --size and was not found (install the ffmpeg package)");
         return 1;
     }
     return 0;
@@ -148,13 +137,13 @@ static int checkRange(const Options& o, VideoJob& job)
     job.fromMs = millisForPatterns(o.fromPattern);
     job.toMs = o.toPattern < 0.0 ? length : millisForPatterns(o.toPattern);
     if (job.fromMs >= length || job.toMs > length) {
-        std::fprintf(stderr, "zant: the song lasts %.3f patterns; --from/--to must lie inside it\n",
-                     patternsForMillis(length));
+        logMessage(LOG_ERROR, "the song lasts %.3f patterns; --from/--to must lie inside it",
+                   patternsForMillis(length));
         return 2;
     }
     job.frames = (long)std::floor((job.toMs - job.fromMs) * job.fps / 1000.0);
     if (job.frames < 1) {
-        std::fprintf(stderr, "zant: the range holds no whole frame at %g fps\n", job.fps);
+        logMessage(LOG_ERROR, "the range holds no whole frame at %g fps", job.fps);
         return 2;
     }
     return 0;
@@ -203,11 +192,11 @@ static std::vector<std::string> scaledPngArguments(const VideoJob& job)
     return args;
 }
 
-static bool startEncoder(VideoJob& job)
+static bool startEncoder(VideoJob& job, std::string& why)
 {
     if (job.pngSequence && !scaled(job))
         return true;
-    return startFfmpeg(job.pngSequence ? scaledPngArguments(job) : videoArguments(job), &job.encoder);
+    return startFfmpeg(job.pngSequence ? scaledPngArguments(job) : videoArguments(job), &job.encoder, why);
 }
 
 static void reportProgress(long done, long total, double seconds, bool final)
@@ -221,18 +210,17 @@ static void reportProgress(long done, long total, double seconds, bool final)
     lastPrinted = seconds;
     double rate = seconds > 0 ? done / seconds : 0.0;
     double left = rate > 0 ? (total - done) / rate : 0.0;
-    std::fprintf(stderr, "%sframe %ld of %ld, %.1f fps, %.0f s left%s", tty ? "\r" : "", done, total, rate, left,
-                 tty && !final ? "   " : "\n");
+    logProgress(tty && !final, "frame %ld of %ld, %.1f fps, %.0f s left", done, total, rate, left);
 }
 
 static bool emitFrame(VideoJob& job, long k, const uint8_t* rgb)
 {
-    if (job.encoder.pid >= 0)
+    if (encoderRunning(job.encoder))
         return writeToEncoder(job.encoder, rgb, (size_t)FRAME_WIDTH * FRAME_HEIGHT * 3);
     char err[4200];
     std::string name = frameName(job.pattern, k);
     if (!writePng(name.c_str(), rgb, FRAME_WIDTH, FRAME_HEIGHT, err, sizeof err)) {
-        std::fprintf(stderr, "\nzant: %s\n", err);
+        logMessage(LOG_ERROR, "%s", err);
         return false;
     }
     return true;
@@ -242,11 +230,7 @@ static bool emitFrame(VideoJob& job, long k, const uint8_t* rgb)
 // what was drawn.
 static void writeFrames(VideoJob* job)
 {
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    leaveInterruptsToOtherThreads();
     long k = 0;
     while (const uint8_t* rgb = frameQueueTake(&k))
         frameQueueRelease(emitFrame(*job, k, rgb));
@@ -260,8 +244,12 @@ static void drawFrames(VideoJob& job, std::chrono::steady_clock::time_point star
     long read = 0;
     long k = 0;
     bool stopped = false;
-    for (; k < job.frames && !interrupted && !stopped; k++) {
-        drawFrameAtMillisNoWait(job.fromMs + (int)std::floor(k * 1000.0 / job.fps));
+    for (; k < job.frames && !interruptRequested() && !stopped; k++) {
+        job.glError = drawFrameAtMillisNoWait(job.fromMs + (int)std::floor(k * 1000.0 / job.fps));
+        if (job.glError) {
+            job.failedFrame = k;
+            break;
+        }
         uint8_t* slot = frameQueueSlot();
         if (!slot) {
             stopped = true;
@@ -269,6 +257,10 @@ static void drawFrames(VideoJob& job, std::chrono::steady_clock::time_point star
         }
         if (readbackPush(slot))
             frameQueuePush(read++);
+        if (*readbackFailure()) {
+            stopped = true;
+            break;
+        }
         double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         reportProgress(k + 1, job.frames, secs, false);
     }
@@ -289,21 +281,32 @@ static int renderFrames(VideoJob& job)
     bool ok = !frameQueueFailed();
     long written = frameQueueWritten();
     frameQueueFree();
-    bool viaFfmpeg = job.encoder.pid >= 0;
+    bool viaFfmpeg = encoderRunning(job.encoder);
     if (viaFfmpeg && !finishEncoder(job.encoder)) {
-        std::fprintf(stderr, "\nzant: ffmpeg could not write %s (disk full?)\n", job.out.c_str());
+        logMessage(LOG_ERROR, "ffmpeg could not write %s (disk full?)", job.out.c_str());
         return 1;
     }
     double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     reportProgress(written, job.frames, secs, true);
-    if (!ok) {
-        if (viaFfmpeg)
-            std::fprintf(stderr, "zant: ffmpeg stopped taking frames; %s is incomplete\n", job.out.c_str());
+    if (job.glError) {
+        logMessage(LOG_ERROR, "the GL failed (%s) drawing frame %ld; %s is incomplete", glErrorName(job.glError),
+                   job.failedFrame, job.out.c_str());
         return 1;
     }
-    if (interrupted)
-        std::fprintf(stderr, "zant: interrupted; %s holds the %ld frames rendered\n", job.out.c_str(), written);
-    return interrupted ? 130 : 0;
+    if (*readbackFailure()) {
+        logMessage(LOG_ERROR, "%s", readbackFailure());
+        logMessage(LOG_ERROR, "%s is incomplete", job.out.c_str());
+        return 1;
+    }
+    if (!ok) {
+        if (viaFfmpeg)
+            logMessage(LOG_ERROR, "ffmpeg stopped taking frames; %s is incomplete", job.out.c_str());
+        return 1;
+    }
+    if (!interruptRequested())
+        return 0;
+    logMessage(LOG_ERROR, "interrupted; %s holds the %ld frames rendered", job.out.c_str(), written);
+    return 130;
 }
 
 int runVideo(const Options& options)
@@ -317,12 +320,11 @@ int runVideo(const Options& options)
     status = checkRange(options, job);
     if (status != 0)
         return status;
-    signal(SIGPIPE, SIG_IGN);
-    signal(SIGXFSZ, SIG_IGN);  // a full disk or size limit shows up as a failed write
-    signal(SIGINT, onInterrupt);
-    signal(SIGTERM, onInterrupt);
-    if (!startEncoder(job)) {
-        std::fprintf(stderr, "zant: could not start ffmpeg: %s\n", std::strerror(errno));
+    reportFailedWritesAsErrors();  // a full disk or size limit shows up as a failed write
+    catchInterrupts();
+    std::string why;
+    if (!startEncoder(job, why)) {
+        logMessage(LOG_ERROR, "could not start ffmpeg: %s", why.c_str());
         return 1;
     }
     return renderFrames(job);

@@ -1,12 +1,9 @@
 #include "core/datadirs.h"
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <system_error>
 
 namespace fs = std::filesystem;
 
@@ -36,29 +33,6 @@ std::vector<std::string> missingShowFiles(const std::string& dir)
         if (!isReadableFile((fs::path(dir) / name).string()))
             missing.push_back(name);
     return missing;
-}
-
-static std::string envValue(const char* name)
-{
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
-
-DataSearchInputs currentDataSearchInputs()
-{
-    DataSearchInputs in;
-    in.xdgDataHome = envValue("XDG_DATA_HOME");
-    in.home = envValue("HOME");
-    if (in.home.empty()) {
-        // Started by a service or with a scrubbed environment.
-        if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
-            in.home = pw->pw_dir;
-    }
-    std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec)
-        in.exePath = exe.string();
-    return in;
 }
 
 static void addOnce(std::vector<std::string>& list, const std::string& path)
@@ -123,18 +97,18 @@ DataSearchResult searchDataFolders(const std::vector<std::string>& candidates)
     return result;
 }
 
-std::string chooseDataFolder(const std::string& requested, std::string& report)
+std::string chooseDataFolder(const std::string& requested, const DataSearchInputs& inputs, std::string& report)
 {
     if (!requested.empty())
         return requested;
-    DataSearchResult found = searchDataFolders(dataFolderCandidates(currentDataSearchInputs()));
+    DataSearchResult found = searchDataFolders(dataFolderCandidates(inputs));
     report = found.report;
     return found.folder;
 }
 
-std::string dataFolderSummary()
+std::string dataFolderSummary(const DataSearchInputs& inputs)
 {
-    std::vector<std::string> candidates = dataFolderCandidates(currentDataSearchInputs());
+    std::vector<std::string> candidates = dataFolderCandidates(inputs);
     DataSearchResult found = searchDataFolders(candidates);
     std::string text = "Data folder, unless --data names one: the first of these that holds tunemix.mp3\n"
                        "and all ten pictures.";

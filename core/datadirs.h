@@ -11,14 +11,13 @@ extern const char* const showDataFiles[11];
 // Names of showDataFiles missing from dir (empty when it holds them all).
 std::vector<std::string> missingShowFiles(const std::string& dir);
 
-// What the search depends on, read from the environment and the executable's
-// location by currentDataSearchInputs(); tests fill it in by hand.
+// What the search depends on: the program asks the platform for it
+// (app/datafolder.h), tests fill it in by hand.
 struct DataSearchInputs {
     std::string xdgDataHome;  // $XDG_DATA_HOME (ignored when not absolute)
-    std::string home;         // $HOME, else the password database
-    std::string exePath;      // /proc/self/exe
+    std::string home;         // $HOME, else the account's home folder
+    std::string exePath;      // the running program's file
 };
-DataSearchInputs currentDataSearchInputs();
 
 // The folders looked at, first match wins: ./data, then the user's own
 // (XDG_DATA_HOME/zant, default ~/.local/share/zant), then the installed copy
@@ -34,7 +33,7 @@ DataSearchResult searchDataFolders(const std::vector<std::string>& candidates);
 
 // The search as the program runs it. requested (from --data) wins untested;
 // otherwise the first candidate. On failure returns "" and sets report.
-std::string chooseDataFolder(const std::string& requested, std::string& report);
+std::string chooseDataFolder(const std::string& requested, const DataSearchInputs& inputs, std::string& report);
 
 // One line for --help: the folder a run would use, or that none holds the files.
-std::string dataFolderSummary();
+std::string dataFolderSummary(const DataSearchInputs& inputs);

@@ -1,21 +1,20 @@
 #include "core/errors.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
 static void (*fatalHook)(const char*) = nullptr;
 static void (*logSink)(LogLevel, const char*) = nullptr;
+static std::atomic<bool> progressOpen{false};  // a progress line waits for its end
 
 static const char* levelPrefix(LogLevel level)
 {
     switch (level) {
-    case LOG_INFO:
-        return "zant: info: ";
-    case LOG_WARNING:
-        return "zant: warning: ";
-    default:
-        return "zant: ";
+    case LOG_INFO: return "zant: info: ";
+    case LOG_WARNING: return "zant: warning: ";
+    default: return "zant: ";
     }
 }
 
@@ -27,7 +26,24 @@ static void logLine(LogLevel level, const char* format, va_list args)
         logSink(level, text);
         return;
     }
-    std::fprintf(stderr, "%s%s\n", levelPrefix(level), text);
+    std::fprintf(stderr, "%s%s%s\n", progressOpen.exchange(false) ? "\n" : "", levelPrefix(level), text);
+    std::fflush(stderr);
+}
+
+void logProgress(bool inPlace, const char* format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (logSink)
+        return;
+    bool open = progressOpen.exchange(inPlace);
+    if (inPlace)
+        std::fprintf(stderr, "\r%s   ", text);
+    else
+        std::fprintf(stderr, "%s%s\n", open ? "\r" : "", text);
     std::fflush(stderr);
 }
 

@@ -8,6 +8,10 @@ enum LogLevel { LOG_INFO, LOG_WARNING, LOG_ERROR };
 // Prints one line on stderr: "zant: " for LOG_ERROR, "zant: warning: " and
 // "zant: info: " for the others. The message needs no newline.
 void logMessage(LogLevel level, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// A progress report (no prefix). In place, as on a terminal, it rewrites
+// one line and leaves it open; otherwise it is a line of its own, taking the
+// place of an open one. A message logged while one is open starts below it.
+void logProgress(bool inPlace, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // Where the lines go instead of stderr (tests); null restores stderr.
 void setLogSink(void (*sink)(LogLevel level, const char* line));
 

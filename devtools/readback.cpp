@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/errors.h"
 #include "platform/gl.h"
 
 static bool buffered = false;
@@ -12,6 +11,7 @@ static int next = 0;      // buffer the next read goes to
 static int pending = -1;  // buffer holding a started read, or -1
 static int frameWidth = 0;
 static int frameHeight = 0;
+static const char* failure = "";
 
 static size_t frameBytes()
 {
@@ -41,6 +41,7 @@ bool readbackBegin(int width, int height)
     frameHeight = height;
     next = 0;
     pending = -1;
+    failure = "";
     buffered = !plainAsked() && driverHasBuffers();
     if (buffered) {
         glGenBuffers(2, buffers);
@@ -53,15 +54,23 @@ bool readbackBegin(int width, int height)
     return buffered;
 }
 
-static void collect(int b, uint8_t* out)
+const char* readbackFailure()
+{
+    return failure;
+}
+
+static bool collect(int b, uint8_t* out)
 {
     glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers[b]);
     const void* pixels = glMapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
-    if (!pixels)
-        fatalError("The GL could not map a read-back buffer; set ZANT_READBACK=plain to read frames without one.");
-    std::memcpy(out, pixels, frameBytes());
-    glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
+    if (pixels) {
+        std::memcpy(out, pixels, frameBytes());
+        glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
+    } else {
+        failure = "the GL could not map a read-back buffer; set ZANT_READBACK=plain to read frames without one";
+    }
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    return pixels != nullptr;
 }
 
 bool readbackPush(uint8_t* out)
@@ -76,9 +85,7 @@ bool readbackPush(uint8_t* out)
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
     int started = next;
     next ^= 1;
-    bool got = pending >= 0;
-    if (got)
-        collect(pending, out);
+    bool got = pending >= 0 && collect(pending, out);
     pending = started;
     return got;
 }
@@ -87,9 +94,9 @@ bool readbackDrain(uint8_t* out)
 {
     if (pending < 0)
         return false;
-    collect(pending, out);
+    bool got = collect(pending, out);
     pending = -1;
-    return true;
+    return got;
 }
 
 void readbackEnd()

@@ -16,4 +16,7 @@ bool readbackBegin(int width, int height);
 bool readbackPush(uint8_t* out);
 // The frame still being read, if any: true with its pixels in `out`.
 bool readbackDrain(uint8_t* out);
+// Why a push or drain could not collect its frame ("" while none failed
+// since readbackBegin); no later frame can be read either.
+const char* readbackFailure();
 void readbackEnd();

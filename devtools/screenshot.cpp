@@ -43,18 +43,20 @@ void makeBmpHeader(uint8_t header[54], int width, int height)
     put32(header + 34, imageSize);
 }
 
-// A file that can't be written costs the picture, never the show. True when
-// the whole file went out.
-static bool writeBmp(const char* name, const uint8_t* bgr, int width, int height)
+static std::string withErrno(const char* format, const char* name)
+{
+    char text[512];
+    std::snprintf(text, sizeof text, format, name, std::strerror(errno));
+    return text;
+}
+
+// A file that can't be written costs the picture, never the show. Returns
+// why the whole file did not go out ("" when it did).
+static std::string writeBmp(const char* name, const uint8_t* bgr, int width, int height)
 {
     FILE* file = std::fopen(name, "wb");
-    if (!file) {
-        std::fprintf(stderr,
-                     "zant: warning: cannot create %s (%s); no picture saved. "
-                     "Run zant from a folder you can write to.\n",
-                     name, std::strerror(errno));
-        return false;
-    }
+    if (!file)
+        return withErrno("cannot create %s (%s); no picture saved. Run zant from a folder you can write to.", name);
     uint8_t header[54];
     makeBmpHeader(header, width, height);
     size_t pixels = (size_t)width * height * 3;
@@ -62,16 +64,17 @@ static bool writeBmp(const char* name, const uint8_t* bgr, int width, int height
     ok = ok && std::fwrite(header + 14, 1, 40, file) == 40;
     ok = ok && std::fwrite(bgr, 1, pixels, file) == pixels;
     ok = std::fclose(file) == 0 && ok;
-    if (!ok)
-        std::fprintf(stderr, "zant: warning: could not write all of %s (%s)\n", name, std::strerror(errno));
-    return ok;
+    return ok ? "" : withErrno("could not write all of %s (%s)", name);
 }
 
-static void* allocateZeroed(size_t bytes, const char* what)
+static void* allocateZeroed(size_t bytes, const char* what, std::string& why)
 {
     void* block = std::calloc(bytes, 1);
-    if (!block)
-        std::fprintf(stderr, "zant: warning: no memory for the %s (%zu bytes); no picture saved\n", what, bytes);
+    if (!block && why.empty()) {
+        char text[256];
+        std::snprintf(text, sizeof text, "no memory for the %s (%zu bytes); no picture saved", what, bytes);
+        why = text;
+    }
     return block;
 }
 
@@ -105,13 +108,14 @@ static void claimFreeName(int& counter, char* name, size_t size)
     }
 }
 
-void saveScreenshot()
+std::string saveScreenshot()
 {
     int width = screenwidth, height = screenheight;
     size_t bytes = (size_t)width * height * 3;
-    uint8_t* pixels = (uint8_t*)allocateZeroed(bytes, "screenshot");
+    std::string why;
+    uint8_t* pixels = (uint8_t*)allocateZeroed(bytes, "screenshot", why);
     if (!pixels)
-        return;
+        return why;
     readFrame(width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
     char name[32];
     claimFreeName(screenshotCounter, name, sizeof name);
@@ -120,32 +124,37 @@ void saveScreenshot()
         pixels[i] = pixels[i + 2];
         pixels[i + 2] = red;
     }
-    if (writeBmp(name, pixels, width, height))
+    why = writeBmp(name, pixels, width, height);
+    if (why.empty())
         screenshotCounter++;
     std::free(pixels);
+    return why;
 }
 
-void saveDepthBlurredStill()
+std::string saveDepthBlurredStill()
 {
     int width = screenwidth, height = screenheight;
     size_t count = (size_t)width * height;
-    uint8_t* color = (uint8_t*)allocateZeroed(count * 3, "still's colour buffer");
-    int32_t* acc = color ? (int32_t*)allocateZeroed(count * 3 * sizeof(int32_t), "still's accumulator") : nullptr;
-    uint8_t* out = acc ? (uint8_t*)allocateZeroed(count * 3, "still's output") : nullptr;
-    float* depth = out ? (float*)allocateZeroed(count * sizeof(float), "still's depth buffer") : nullptr;
+    std::string why;
+    uint8_t* color = (uint8_t*)allocateZeroed(count * 3, "still's colour buffer", why);
+    int32_t* acc = color ? (int32_t*)allocateZeroed(count * 3 * sizeof(int32_t), "still's accumulator", why) : nullptr;
+    uint8_t* out = acc ? (uint8_t*)allocateZeroed(count * 3, "still's output", why) : nullptr;
+    float* depth = out ? (float*)allocateZeroed(count * sizeof(float), "still's depth buffer", why) : nullptr;
     if (depth) {
         readFrame(width, height, GL_RGB, GL_UNSIGNED_BYTE, color);
         readFrame(width, height, GL_DEPTH_COMPONENT, GL_FLOAT, depth);
         char name[32];
         claimFreeName(stillCounter, name, sizeof name);
         depthBlur(color, depth, width, height, acc, out);
-        if (writeBmp(name, out, width, height))
+        why = writeBmp(name, out, width, height);
+        if (why.empty())
             stillCounter++;
     }
     std::free(depth);
     std::free(out);
     std::free(acc);
     std::free(color);
+    return why;
 }
 
 // ---- The blur --------------------------------------------------------------

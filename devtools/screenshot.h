@@ -2,12 +2,15 @@
 // stills, "vkt%05i.bmp" in the working directory, one counter per kind.
 #pragma once
 #include <cstdint>
+#include <string>
 
 extern int screenshotCounter;
 extern int stillCounter;
 
-void saveScreenshot();
-void saveDepthBlurredStill();
+// Each returns why no picture was saved ("" when one was); a failure costs
+// the picture, never the show.
+std::string saveScreenshot();
+std::string saveDepthBlurredStill();
 
 // The 54 header bytes of a bottom-up 24-bit bitmap of width x height.
 void makeBmpHeader(uint8_t header[54], int width, int height);

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "render/camera.h"
+#include "core/errors.h"
 #include "core/frame.h"
 #include "fx/effects.h"
 #include "fx/flicker.h"
@@ -111,8 +112,7 @@ bool createOutlineFontFrom(const char* path)
         font.CharMap(ft_encoding_unicode);
     }
     if (!ok) {
-        std::fprintf(stderr, "zant: warning: cannot load the overlay font \"%s\"; the status overlay stays blank\n",
-                     path);
+        logMessage(LOG_WARNING, "cannot load the overlay font \"%s\"; the status overlay stays blank", path);
         recordEmptyGlyphs();
         return false;
     }
@@ -127,7 +127,7 @@ void createOutlineFont()
     if (path.empty()) {
         reserveFontLists();
         recordEmptyGlyphs();
-        std::fprintf(stderr, "zant: warning: fontconfig found no font for \"Arial\"; the status overlay stays blank\n");
+        logMessage(LOG_WARNING, "fontconfig found no font for \"Arial\"; the status overlay stays blank");
         return;
     }
     createOutlineFontFrom(path.c_str());

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <cstdio>
+#include <cstdlib>
 
 #include "core/frame.h"
 #include "platform/gl.h"
@@ -18,6 +19,13 @@ static bool modeSwitched = false;
 void sleepMillis(int ms)
 {
     SDL_Delay((Uint32)ms);
+}
+
+bool displayAvailable()
+{
+    const char* x = std::getenv("DISPLAY");
+    const char* wl = std::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (wl && *wl);
 }
 
 const char* platformError()
@@ -130,7 +138,6 @@ bool createGlWindow(bool fullscreen, int width, int height, int colorBits, int d
         return false;
     displayKind = DisplayKind::Window;
     chooseSwapInterval(vsync);
-    SDL_Delay(1000);
     SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &formatStencilBits);
     return true;
 }
@@ -157,7 +164,6 @@ ScaledWindowResult createScaledWindow(int scale, bool fullscreenDesktop, bool vs
         return SCALED_NO_FRAME;
     if (fullscreenDesktop)
         SDL_ShowCursor(SDL_DISABLE);
-    SDL_Delay(1000);
     return SCALED_OK;
 }
 

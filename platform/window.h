@@ -7,6 +7,9 @@ enum class DisplayKind { None, Window, Headless };
 extern DisplayKind displayKind;
 extern int formatStencilBits;  // stencil bits of the pixel format we got
 
+// Whether a display server is named for us to open windows on (X11 or
+// Wayland); without one only the headless runs work.
+bool displayAvailable();
 // Starts the video system; false (reason in platformError()) when there is none.
 bool startVideo();
 // The last reason the platform gave for a failure ("" when it gave none).

@@ -42,18 +42,25 @@ const char* glErrorName(unsigned int error)
     }
 }
 
+unsigned int takeGlError()
+{
+    return glGetError();
+}
+
+void failOnGlError(unsigned int error)
+{
+    if (error != 0)
+        fatalError(glErrorName(error));
+}
+
 void checkGlError()
 {
-    GLenum error = glGetError();
-    if (error == 0)
-        return;
-    fatalError(glErrorName(error));
+    failOnGlError(takeGlError());
 }
 
 void presentLoadingFrame()
 {
-    if (++loadingFrameCalls == 1)
-        checkGlCapabilities();
+    loadingFrameCalls++;
     if (musicStarted != 0)
         return;
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);

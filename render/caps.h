@@ -10,10 +10,15 @@ void checkGlCapabilities();
 int clampModeForVersion(const char* version);
 // Fatal on any pending GL error, naming it.
 void checkGlError();
+// The pending GL error (0 when none); only one is fetched per call.
+unsigned int takeGlError();
+// Fatal, naming the error, when error is not 0.
+void failOnGlError(unsigned int error);
 const char* glErrorName(unsigned int error);
 
 // A cleared, swapped frame after each texture made at start-up (none once
-// the music plays); the capability check runs on the first.
+// the music plays). The start-up runs the capability check right after the
+// first one (app/startup.h).
 void presentLoadingFrame();
 // Loading-frame calls so far.
 extern int loadingFrameCalls;

@@ -11,19 +11,19 @@
 #include "texture/assets.h"
 
 const TimelineOps realTimelineOps = {
-    songTime,
-    analyzeSpectrum,
-    drawSilhouetteScene,
-    drawCubeSwarmScene,
-    drawBreakingBoxesScene,
-    drawColumnHallScene,
-    drawSlabTunnelScene,
-    drawMetalModelScene,
-    drawFlickerOverlay,
-    smearEffect,
-    mirrorEffect,
-    mosaicGlow,
-    drawOverlay,
+    .songTime = songTime,
+    .analyzeSpectrum = analyzeSpectrum,
+    .silhouette = drawSilhouetteScene,
+    .cubeSwarm = drawCubeSwarmScene,
+    .breakingBoxes = drawBreakingBoxesScene,
+    .columnHall = drawColumnHallScene,
+    .slabTunnel = drawSlabTunnelScene,
+    .metalModel = drawMetalModelScene,
+    .flicker = drawFlickerOverlay,
+    .smear = smearEffect,
+    .mirror = mirrorEffect,
+    .mosaic = mosaicGlow,
+    .overlay = drawOverlay,
 };
 
 const TimelineOps* timelineOps = &realTimelineOps;
@@ -174,9 +174,21 @@ static void probeOverlay(const Texture*, float, int)
 
 BandUse bandUseAt(float t)
 {
+    // No clock and no analysis: drawRow needs neither.
     static const TimelineOps probe = {
-        nullptr,    nullptr,      probeScene, probeScene,  probeScene,  probeHall,    probeScene,
-        probeScene, probeFlicker, probeSmear, probeMirror, probeMosaic, probeOverlay,
+        .songTime = nullptr,
+        .analyzeSpectrum = nullptr,
+        .silhouette = probeScene,
+        .cubeSwarm = probeScene,
+        .breakingBoxes = probeScene,
+        .columnHall = probeHall,
+        .slabTunnel = probeScene,
+        .metalModel = probeScene,
+        .flicker = probeFlicker,
+        .smear = probeSmear,
+        .mirror = probeMirror,
+        .mosaic = probeMosaic,
+        .overlay = probeOverlay,
     };
     probed = BandUse{0.0f, 0};
     drawRow(probe, t, 1.0f);

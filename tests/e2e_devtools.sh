@@ -80,7 +80,7 @@ echo "--- program output"; cat log.txt
 [ $rc -eq 0 ] || fail=1
 
 # Seeks after the Home ones: from song time f1 to floor(f1) + 1, then one more.
-mapfile -t seeks < <(sed -n "s/^zant: seek from \([0-9.-]*\) to pattern \([1-9][0-9]*\)$/\1 \2/p" log.txt)
+mapfile -t seeks < <(sed -n "s/^zant: info: seek from \([0-9.-]*\) to pattern \([1-9][0-9]*\)$/\1 \2/p" log.txt)
 check "two Page Down seeks logged (got ${#seeks[@]})" '[ ${#seeks[@]} -eq 2 ]'
 read -r from1 to1 <<<"${seeks[0]:-0 -99}"
 read -r from2 to2 <<<"${seeks[1]:-0 -99}"
@@ -91,7 +91,7 @@ check "first Page Down from $from1 goes to the next whole pattern ($to1)" \
 check "second Page Down from $from2 goes one further ($to2)" \
   'awk -v f="$from2" -v t="$to2" -v p="$to1" "BEGIN{exit !(t == int(f) + 1 && f > p - 0.01)}"'
 # The clock as the last Home read it: everything typed came before.
-last_from=$(sed -n "s/^zant: seek from \([0-9.-]*\) to pattern 0$/\1/p" log.txt | tail -1)
+last_from=$(sed -n "s/^zant: info: seek from \([0-9.-]*\) to pattern 0$/\1/p" log.txt | tail -1)
 
 # Ticks: two taps, between where the seeks went and the clock's last
 # reading, in the order typed. "t" wrote them as typed; Escape again. (A tap

@@ -42,6 +42,25 @@ cutframes=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries str
 # Fewer frames than the whole range (1600), however fast the machine.
 check "interrupted file plays ($cutframes frames)" '[ -n "$cutframes" ] && [ "$cutframes" -gt 0 ] && [ "$cutframes" -lt 1600 ]'
 
+# Ctrl+C in a terminal goes to the whole foreground process group, ffmpeg's
+# too unless it has a group of its own: the same ending, with the file whole.
+# ffmpeg takes its Ctrl+C handler only once it has started encoding, when
+# it has written the start of the file.
+setsid "$ZANT" --render "$work/group.mp4" --fps 30 --from 10 --to 20 2>"$work/log" &
+pid=$!
+for i in $(seq 1 1200); do [ -s "$work/group.mp4" ] && break; sleep 0.1; done
+sleep 0.5
+pgid=$(ps -o pgid= -p $pid | tr -d ' ')
+check "zant leads its own process group (pid $pid, group $pgid)" '[ "$pgid" = "$pid" ]'
+kill -INT -- -$pgid
+wait $pid; rc=$?
+check "group-interrupted render ends with status 130 (got $rc)" '[ $rc -eq 130 ]'
+check "group-interrupted render says how many frames it holds" 'grep -q "holds the [0-9]* frames rendered" "$work/log"'
+check "no write failure reported" '! grep -q "could not write\|incomplete" "$work/log"'
+groupframes=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$work/group.mp4" 2>/dev/null)
+held=$(sed -n 's/.*holds the \([0-9]*\) frames rendered.*/\1/p' "$work/log")
+check "group-interrupted file plays with the frames it says ($groupframes of $held)" '[ -n "$groupframes" ] && [ "$groupframes" = "$held" ]'
+
 expect_fail() {  # name, status, message, args...
   local name=$1 want=$2 msg=$3; shift 3
   out=$("$@" 2>&1); rc=$?

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/datafolder.h"
 #include "core/datadirs.h"
 #include "tests/support/folders.h"
 
@@ -199,7 +200,7 @@ TEST(DataFolderSearch, ReportListsEveryFolderAndWhatItLacks)
 TEST(ChooseDataFolder, DataOptionWinsUntested)
 {
     std::string report;
-    EXPECT_EQ(chooseDataFolder("/no/such/folder", report), "/no/such/folder");
+    EXPECT_EQ(chooseDataFolder("/no/such/folder", currentDataSearchInputs(), report), "/no/such/folder");
     EXPECT_TRUE(report.empty());
 }
 
@@ -212,21 +213,21 @@ TEST(ChooseDataFolder, UserFolderFoundFromTheEnvironment)
     fullFolder(base + "/xdg/zant");
     setenv("XDG_DATA_HOME", (base + "/xdg").c_str(), 1);
     std::string report;
-    EXPECT_EQ(chooseDataFolder("", report), base + "/xdg/zant");
-    std::string summary = dataFolderSummary();
+    EXPECT_EQ(chooseDataFolder("", currentDataSearchInputs(), report), base + "/xdg/zant");
+    std::string summary = dataFolderSummary(currentDataSearchInputs());
     EXPECT_NE(summary.find("\n  ./data\n  " + base + "/xdg/zant    <- this run would use it"), std::string::npos)
         << summary;
 
     // A complete ./data comes first.
     fullFolder("data");
-    EXPECT_EQ(chooseDataFolder("", report), "data");
+    EXPECT_EQ(chooseDataFolder("", currentDataSearchInputs(), report), "data");
 
     // Nothing anywhere (this test program has no data beside it either).
     fs::remove_all("data");
     fs::remove_all(base + "/xdg/zant");
-    EXPECT_EQ(chooseDataFolder("", report), "");
+    EXPECT_EQ(chooseDataFolder("", currentDataSearchInputs(), report), "");
     EXPECT_NE(report.find("./data: no such folder"), std::string::npos) << report;
     EXPECT_NE(report.find(base + "/xdg/zant: no such folder"), std::string::npos) << report;
-    EXPECT_NE(dataFolderSummary().find("None of them holds the files"), std::string::npos);
+    EXPECT_NE(dataFolderSummary(currentDataSearchInputs()).find("None of them holds the files"), std::string::npos);
     leaveTestFolder(working);
 }

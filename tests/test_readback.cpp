@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "devtools/readback.h"
@@ -118,6 +119,41 @@ TEST_F(Readback, ASingleFrameComesOutOfTheDrain)
     Frames want = readPlainly(1);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_TRUE(got[0] == want[0]);
+}
+
+// A buffer the GL won't map (here: one already mapped) is a reason the run
+// can't go on, given back to the caller rather than ending the process.
+TEST_F(Readback, ABufferThatWontMapIsReportedNotFatal)
+{
+    unsetenv("ZANT_READBACK");
+    std::vector<uint8_t> slot((size_t)W * H * 3);
+    ASSERT_TRUE(readbackBegin(W, H)) << "llvmpipe has pixel buffers";
+    EXPECT_STREQ(readbackFailure(), "");
+    drawFrame(0);
+    EXPECT_FALSE(readbackPush(slot.data()));
+    std::vector<GLuint> mapped;
+    for (GLuint name = 1; name < 64; name++) {
+        if (!glIsBuffer(name))
+            continue;
+        glBindBuffer(GL_PIXEL_PACK_BUFFER, name);
+        if (glMapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY))
+            mapped.push_back(name);
+    }
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    ASSERT_FALSE(mapped.empty());
+    drawFrame(1);
+    EXPECT_FALSE(readbackPush(slot.data())) << "no frame from a buffer that can't be read";
+    EXPECT_NE(std::string(readbackFailure()).find("ZANT_READBACK=plain"), std::string::npos) << readbackFailure();
+    for (GLuint name : mapped) {
+        glBindBuffer(GL_PIXEL_PACK_BUFFER, name);
+        glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
+    }
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    while (glGetError() != GL_NO_ERROR) { }
+    readbackEnd();
+    readbackBegin(W, H);
+    EXPECT_STREQ(readbackFailure(), "") << "a new reading starts clean";
+    readbackEnd();
 }
 
 }  // namespace

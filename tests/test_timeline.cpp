@@ -109,9 +109,21 @@ void overlay(const Texture* tex, float intensity, int flags)
     add(buf);
 }
 
-const TimelineOps recordingOps = {fakeSongTime, fakeAnalyze, silhouette, cubeSwarm, breakingBoxes,
-                                  columnHall,   slabTunnel,  metalModel, flicker,   smear,
-                                  mirror,       mosaic,      overlay};
+const TimelineOps recordingOps = {
+    .songTime = fakeSongTime,
+    .analyzeSpectrum = fakeAnalyze,
+    .silhouette = silhouette,
+    .cubeSwarm = cubeSwarm,
+    .breakingBoxes = breakingBoxes,
+    .columnHall = columnHall,
+    .slabTunnel = slabTunnel,
+    .metalModel = metalModel,
+    .flicker = flicker,
+    .smear = smear,
+    .mirror = mirror,
+    .mosaic = mosaic,
+    .overlay = overlay,
+};
 
 class TimelineDispatch : public ::testing::Test {
 protected:

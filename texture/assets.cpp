@@ -20,11 +20,17 @@ TextureSet* noiseset = nullptr;
 Texture* screentex = nullptr;
 Texture* screentex2 = nullptr;
 
-void makeMosaicTextures()
+void makeMosaicTexture(int index)
 {
     const int sizes[4] = {32, 16, 8, 4};
+    int side = sizes[index];
+    mosaictex[index] = makeNoiseTexture(side, side, 0, 255, makeColor4(1.0f, 1.0f, 1.0f), DF_CLAMP);
+}
+
+void makeMosaicTextures()
+{
     for (int i = 0; i < 4; i++)
-        mosaictex[i] = makeNoiseTexture(sizes[i], sizes[i], 0, 255, makeColor4(1.0f, 1.0f, 1.0f), DF_CLAMP);
+        makeMosaicTexture(i);
 }
 
 struct Picture {

@@ -22,6 +22,9 @@ extern Texture* screentex2;
 
 // The four mosaic noise textures; they come before any other texture.
 void makeMosaicTextures();
+// One of them (0 to 3: 32, 16, 8, 4 texels), for a start-up that checks the
+// GL's capabilities between the first and the others.
+void makeMosaicTexture(int index);
 // Noise texture, the ten pictures, the noise set and the two screen
 // textures, each but the noise set followed by a black loading frame.
 void prepareTextures();

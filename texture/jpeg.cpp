@@ -17,6 +17,14 @@
     fatalError(message);
 }
 
+// The decoder filled in what it could not read: the picture is used, and
+// the user hears of it.
+static void warnIfDamaged(const char* path, const JpegReport& report)
+{
+    if (report.warnings > 0)
+        warning("%s: %s (damaged picture; the unreadable part is filled in)", path, report.warning);
+}
+
 static FILE* openPicture(const char* path)
 {
     FILE* file = std::fopen(path, "rb");
@@ -37,9 +45,7 @@ uint8_t* loadJpeg(const char* path, int& width, int& height)
     std::fclose(file);
     if (!pixels)
         failLoad("%s: %s", path, report.reason);
-    if (report.warnings > 0)
-        std::fprintf(stderr, "zant: %s: %s (damaged picture; the unreadable part is filled in)\n", path,
-                     report.warning);
+    warnIfDamaged(path, report);
     return pixels;
 }
 
@@ -121,8 +127,7 @@ bool reloadTexture(Texture* t, const char* path, Color4 scale)
         warning("%s: %s; the old picture stays", path, report.reason);
         return false;
     }
-    if (report.warnings > 0)
-        warning("%s: %s (damaged picture; the unreadable part is filled in)", path, report.warning);
+    warnIfDamaged(path, report);
     bool uploaded = uploadPicture(t, rgb, w, h, scale);
     std::free(rgb);
     if (!uploaded)
