@@ -293,7 +293,7 @@ make_site() {
   done
   # The page learns every file's size before loading (a progress bar that
   # knows the total even when the server compresses).
-  node web/manifest.mjs "$SITE/data" >"$SITE/data/files.json"
+  node web/manifest.mjs "$SITE" >"$SITE/files.json"
   say "site written to $SITE ($(du -sh "$SITE" | cut -f1))"
 }
 
