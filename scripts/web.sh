@@ -291,6 +291,11 @@ make_site() {
   for f in index.html page.js audio.js style.css; do
     cp "web/$f" "$SITE/$f"
   done
+  # The program itself, once the web platform builds it (web/CMakeLists.txt).
+  rm -f "$SITE/zant.js" "$SITE/zant.wasm"
+  if [ -f "$WEB/code/zant.js" ]; then
+    cp "$WEB/code/zant.js" "$WEB/code/zant.wasm" "$SITE/"
+  fi
   # The page learns every file's size before loading (a progress bar that
   # knows the total even when the server compresses).
   node web/manifest.mjs "$SITE" >"$SITE/files.json"

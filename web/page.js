@@ -151,6 +151,7 @@ async function instantiateProgram(page, files) {
   return factory({
     canvas: element('canvas'),
     wasmBinary: files.get(PROGRAM_WASM),
+    locateFile: (path) => path, // imported from a blob: nothing to resolve against
     noInitialRun: true,
     zantWeb: page.bridge,
     print: (line) => console.log(line),
