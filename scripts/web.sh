@@ -226,7 +226,9 @@ build_deps() {
   if ! built freetype; then
     started=$SECONDS
     tree=$(unpack freetype)
-    cmake_lib freetype "$tree" -DFT_DISABLE_ZLIB=TRUE -DFT_DISABLE_BZIP2=TRUE -DFT_DISABLE_PNG=TRUE \
+    # With the zlib above: FreeType's own copy would clash with it at the link.
+    cmake_lib freetype "$tree" -DFT_REQUIRE_ZLIB=TRUE -DZLIB_LIBRARY="$DEPS/lib/libz.a" \
+      -DZLIB_INCLUDE_DIR="$DEPS/include" -DFT_DISABLE_BZIP2=TRUE -DFT_DISABLE_PNG=TRUE \
       -DFT_DISABLE_HARFBUZZ=TRUE -DFT_DISABLE_BROTLI=TRUE -DBUILD_SHARED_LIBS=OFF -DCMAKE_INSTALL_LIBDIR=lib
     mark_built freetype
     say "freetype built in $(seconds_since "$started") s"
