@@ -122,6 +122,18 @@ function offerDownload(bytes, name) {
   setTimeout(() => URL.revokeObjectURL(url), 10000);
 }
 
+// The show has ended (the song's end, or Escape): the sound stops, the
+// page leaves fullscreen, and a click starts it again from the top.
+function finish(page) {
+  if (page.song) setPaused(page.song, true);
+  if (page.song && page.song.context) page.song.context.close();
+  if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+  setState('ended');
+  element('start').hidden = false;
+  for (const id of ['start-fullscreen', 'start-page'])
+    element(id).addEventListener('click', () => location.reload(), { once: true });
+}
+
 // What the program calls (EM_JS in platform/web): the song clock and its
 // controls in frames of the song's own rate, messages and downloads.
 function makeBridge(page) {
@@ -137,6 +149,7 @@ function makeBridge(page) {
     stillMode: () => page.still,
     stillDone: () => { document.title = 'done'; },
     showMessage: (text) => showMessage(text),
+    finished: () => finish(page),
     offerDownload: (path) => offerDownload(page.module.FS.readFile(path), path.split('/').pop()),
   };
 }

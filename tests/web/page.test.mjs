@@ -185,6 +185,12 @@ describe('the song under Web Audio', () => {
       }, start, end);
       assert.ok(seen.wrapped, 'the loop came round');
       assert.ok(seen.low >= start && seen.high < end, `inside the loop: ${seen.low}..${seen.high}`);
+
+      // The end: the sound stops and the start screen comes back.
+      await page.evaluate(() => window.zantPage.bridge.finished());
+      assert.equal(await waitForState(page, ['ended']), 'ended');
+      assert.equal(await page.evaluate(() => window.zantPage.song.context.state), 'closed');
+      assert.equal(await page.$eval('#start', (s) => s.hidden), false);
     });
   });
 });
