@@ -30,7 +30,7 @@ while [ $# -gt 0 ]; do
     --serve)
       want_serve=1
       if [[ ${2:-} =~ ^[0-9]+$ ]]; then port=$2; shift; fi ;;
-    -h|--help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "web.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
   shift
@@ -133,8 +133,9 @@ fetch_sources() {
 
 # unpack PACKAGE: the upstream tarball into src/PACKAGE/ (once); prints the tree.
 unpack() {
-  local p=$1 tree=$WEB/src/$1 tarball
-  tarball=$(ls "$WEB/src/$p"_*.orig.tar.* | head -1)
+  local p=$1 tree=$WEB/src/$1 tarballs
+  tarballs=("$WEB/src/$p"_*.orig.tar.*)
+  local tarball=${tarballs[0]}
   if [ ! -f "$tree/.unpacked" ]; then
     rm -rf "$tree"
     mkdir -p "$tree"
@@ -233,15 +234,17 @@ build_deps() {
     mark_built freetype
     say "freetype built in $(seconds_since "$started") s"
   fi
-  if ! built libtess; then
+  if ! built libglu; then
     started=$SECONDS
     tree=$(unpack libglu)
-    # GLU's tessellator only (FTGL's extruded glyphs need it); emscripten's
-    # own GL/glu.h declares it. priorityq.c includes priorityq-heap.c.
-    objects_lib tess emcc "-I$tree/include -I$tree/src/include -DNDEBUG" \
-      "$tree"/src/libtess/{dict,geom,memalloc,mesh,normal,priorityq,render,sweep,tess,tessmono}.c
-    mark_built libtess
-    say "GLU's libtess built in $(seconds_since "$started") s"
+    # GLU whole: the tessellator for FTGL's extruded glyphs, and the matrix
+    # helpers and mipmap builder the show calls (over the GLES layer's gl*).
+    # priorityq.c includes priorityq-heap.c itself.
+    objects_lib GLU emcc "-I$tree/include -I$tree/src/include -DNDEBUG" \
+      "$tree"/src/libtess/{dict,geom,memalloc,mesh,normal,priorityq,render,sweep,tess,tessmono}.c \
+      "$tree"/src/libutil/{error,glue,mipmap,project,quad,registry}.c
+    mark_built libglu
+    say "GLU built in $(seconds_since "$started") s"
   fi
   if ! built ftgl; then
     started=$SECONDS
