@@ -155,18 +155,23 @@ RECIPES=1
 built() { [ "$(cat "$DEPS/.built-$1" 2>/dev/null)" = "$RECIPES" ]; }
 mark_built() { echo "$RECIPES" > "$DEPS/.built-$1"; }
 
-# cmake_lib NAME TREE [cmake options]: configure, build, install with emcmake.
+# cmake_lib NAME TREE TARGET [cmake options]: configure with emcmake, then
+# build and install everything, or build only TARGET (no install: the
+# caller copies what it needs).
 cmake_lib() {
-  local name=$1 tree=$2
-  shift 2
+  local name=$1 tree=$2 target=$3
+  shift 3
   local b=$WEB/deps-build/$name
   rm -rf "$b"
   emcmake cmake -S "$tree" -B "$b" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$DEPS" \
     -DCMAKE_C_FLAGS="$EMFLAGS" -DCMAKE_CXX_FLAGS="$EMFLAGS" -DCMAKE_PREFIX_PATH="$DEPS" \
     -DCMAKE_FIND_ROOT_PATH="$DEPS" "$@" >"$b.log" 2>&1 ||
     { tail -30 "$b.log" >&2; echo "web.sh: configuring $name failed (log: $b.log)" >&2; exit 1; }
-  { cmake --build "$b" -j"$(nproc)" && cmake --install "$b"; } >>"$b.log" 2>&1 ||
-    { tail -30 "$b.log" >&2; echo "web.sh: building $name failed (log: $b.log)" >&2; exit 1; }
+  if [ -n "$target" ]; then
+    cmake --build "$b" -j"$(nproc)" --target "$target" >>"$b.log" 2>&1
+  else
+    { cmake --build "$b" -j"$(nproc)" && cmake --install "$b"; } >>"$b.log" 2>&1
+  fi || { tail -30 "$b.log" >&2; echo "web.sh: building $name failed (log: $b.log)" >&2; exit 1; }
 }
 
 # objects_lib NAME COMPILER "FLAGS" FILES...: compiles FILES into lib/libNAME.a
@@ -210,7 +215,7 @@ build_deps() {
   if ! built libpng; then
     started=$SECONDS
     tree=$(unpack libpng1.6)
-    cmake_lib libpng "$tree" -DPNG_SHARED=OFF -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -DPNG_HARDWARE_OPTIMIZATIONS=OFF \
+    cmake_lib libpng "$tree" "" -DPNG_SHARED=OFF -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -DPNG_HARDWARE_OPTIMIZATIONS=OFF \
       -DZLIB_ROOT="$DEPS" -DZLIB_LIBRARY="$DEPS/lib/libz.a" -DZLIB_INCLUDE_DIR="$DEPS/include"
     mark_built libpng
     say "libpng built in $(seconds_since "$started") s"
@@ -219,8 +224,11 @@ build_deps() {
     started=$SECONDS
     tree=$(unpack libjpeg-turbo)
     # CMake's type-size checks cannot run under emscripten: the wasm32 sizes.
-    cmake_lib libjpeg-turbo "$tree" -DWITH_SIMD=0 -DENABLE_SHARED=0 -DWITH_TURBOJPEG=0 \
-      -DSIZE_T=4 -DHAVE_SIZE_T=TRUE -DUNSIGNED_LONG=4 -DHAVE_UNSIGNED_LONG=TRUE -DCMAKE_INSTALL_LIBDIR="$DEPS/lib"
+    # Only the static library: its tools and tests would take most of the time.
+    cmake_lib libjpeg-turbo "$tree" jpeg-static -DWITH_SIMD=0 -DENABLE_SHARED=0 -DWITH_TURBOJPEG=0 \
+      -DSIZE_T=4 -DHAVE_SIZE_T=TRUE -DUNSIGNED_LONG=4 -DHAVE_UNSIGNED_LONG=TRUE
+    cp "$WEB/deps-build/libjpeg-turbo/libjpeg.a" "$DEPS/lib/"
+    cp "$tree"/{jpeglib.h,jerror.h,jmorecfg.h} "$WEB/deps-build/libjpeg-turbo/jconfig.h" "$DEPS/include/"
     mark_built libjpeg-turbo
     say "libjpeg-turbo built in $(seconds_since "$started") s"
   fi
@@ -228,7 +236,7 @@ build_deps() {
     started=$SECONDS
     tree=$(unpack freetype)
     # With the zlib above: FreeType's own copy would clash with it at the link.
-    cmake_lib freetype "$tree" -DFT_REQUIRE_ZLIB=TRUE -DZLIB_LIBRARY="$DEPS/lib/libz.a" \
+    cmake_lib freetype "$tree" "" -DFT_REQUIRE_ZLIB=TRUE -DZLIB_LIBRARY="$DEPS/lib/libz.a" \
       -DZLIB_INCLUDE_DIR="$DEPS/include" -DFT_DISABLE_BZIP2=TRUE -DFT_DISABLE_PNG=TRUE \
       -DFT_DISABLE_HARFBUZZ=TRUE -DFT_DISABLE_BROTLI=TRUE -DBUILD_SHARED_LIBS=OFF -DCMAKE_INSTALL_LIBDIR=lib
     mark_built freetype
