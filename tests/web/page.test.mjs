@@ -132,6 +132,25 @@ describe('a damaged soundtrack', () => {
   });
 });
 
+describe('the start screen', () => {
+  test('fullscreen keeps the picture 4:3, centred on black, in a wide window', async () => {
+    await onSite(null, '', async (page) => {
+      await page.setViewport({ width: 1000, height: 500 });
+      assert.equal(await waitForState(page, ['ready', 'error']), 'ready', await messageText(page));
+      await page.click('#start-fullscreen');
+      assert.equal(await waitForState(page, ['playing', 'error']), 'playing', await messageText(page));
+      const box = await page.$eval('#canvas', (c) => {
+        const r = c.getBoundingClientRect();
+        return { left: r.left, top: r.top, width: r.width, height: r.height, back: getComputedStyle(document.body).backgroundColor };
+      });
+      assert.ok(Math.abs(box.width / box.height - 4 / 3) < 0.01, `${box.width}x${box.height}`);
+      assert.equal(box.height, 500);
+      assert.ok(Math.abs(box.left - (1000 - box.width) / 2) <= 1, `left ${box.left}`);
+      assert.equal(box.back, 'rgb(0, 0, 0)');
+    });
+  });
+});
+
 describe('the song under Web Audio', () => {
   // The clock in frames, read through the functions the program calls.
   const frame = (page) => page.evaluate(() => window.zantPage.bridge.songFrame());
