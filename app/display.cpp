@@ -5,6 +5,7 @@
 #include "core/errors.h"
 #include "core/frame.h"
 #include "devtools/text.h"
+#include "gl/dispatch.h"
 #include "platform/dialogs.h"
 #include "platform/window.h"
 #include "render/caps.h"
@@ -41,8 +42,15 @@ static void openScaledDisplay(const DisplayOptions& options)
         fatalError(err);
 }
 
+// Each new context gets the GL path it was made for before anything draws on it.
+static bool selectGlPath(bool gles, char* err, int errSize)
+{
+    return gles ? useGlesLayer(err, errSize) : useDesktopGl(err, errSize);
+}
+
 void initDisplay(const DisplayOptions& options)
 {
+    setContextReadyHook(selectGlPath);
     screenwidth = FRAME_WIDTH;
     screenheight = FRAME_HEIGHT;
     if (!startVideo())
@@ -64,6 +72,7 @@ bool initHeadlessDisplay(char* err, int errSize)
     screenwidth = FRAME_WIDTH;
     screenheight = FRAME_HEIGHT;
     dialogsAllowed = false;
+    setContextReadyHook(selectGlPath);
     if (!createHeadlessContext(err, errSize))
         return false;
     finishDisplaySetup();

@@ -18,7 +18,7 @@ layout(location = 2) in vec4 texcoord;
 layout(location = 3) in vec3 normal;
 uniform mat4 modelViewProjection, modelView, textureMatrix;
 uniform mat3 normalMatrix;
-uniform bool sphereS, sphereT, normalize;
+uniform bool sphereS, sphereT, rescaleNormals;
 out vec4 vColor;
 out vec4 vTexcoord;
 out float vFogCoord;
@@ -31,7 +31,7 @@ void main()
     if (sphereS || sphereT) {
         vec3 u = normalize(eye.xyz);
         vec3 n = normalMatrix * normal;
-        if (normalize)
+        if (rescaleNormals)
             n = normalize(n);
         vec3 r = u - 2.0 * dot(n, u) * n;
         float m = 2.0 * sqrt(r.x * r.x + r.y * r.y + (r.z + 1.0) * (r.z + 1.0));
@@ -132,7 +132,7 @@ static bool buildProgram(char* err, int errSize)
     }
     auto at = [](const char* name) { return es.GetUniformLocation(program, name); };
     U = Uniforms{at("modelViewProjection"), at("modelView"), at("textureMatrix"), at("normalMatrix"),
-                 at("sphereS"),             at("sphereT"),   at("normalize"),     at("textured"),
+                 at("sphereS"),             at("sphereT"),   at("rescaleNormals"),     at("textured"),
                  at("fogged"),              at("fogColor"),  at("fogEnd"),        at("fogScale"),
                  at("image")};
     es.UseProgram(program);
