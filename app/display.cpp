@@ -42,12 +42,6 @@ static void openScaledDisplay(const DisplayOptions& options)
         fatalError(err);
 }
 
-// Each new context gets the GL path it was made for before anything draws on it.
-static bool selectGlPath(bool gles, char* err, int errSize)
-{
-    return gles ? useGlesLayer(err, errSize) : useDesktopGl(err, errSize);
-}
-
 void initDisplay(const DisplayOptions& options)
 {
     setContextReadyHook(selectGlPath);

@@ -75,6 +75,11 @@ bool useGlesLayer(char* err, int errSize)
     return true;
 }
 
+bool selectGlPath(bool gles, char* err, int errSize)
+{
+    return gles ? useGlesLayer(err, errSize) : useDesktopGl(err, errSize);
+}
+
 GlPath glPath()
 {
     return currentPath;

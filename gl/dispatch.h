@@ -24,6 +24,8 @@ bool useDesktopGl(char* err, int errSize);
 // do not build.
 bool useGlesLayer(char* err, int errSize);
 GlPath glPath();
+// The one or the other: what a new context gets before anything draws on it.
+bool selectGlPath(bool gles, char* err, int errSize);
 
 // Each slot's function by name, for the check that the OpenGL ES path holds
 // no desktop function: the table as a list of (name, function) pairs.

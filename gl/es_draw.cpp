@@ -40,7 +40,8 @@ void main()
         if (sphereT)
             tc.t = r.y / m + 0.5;
     }
-    vTexcoord = textureMatrix * tc;
+    mat4 t = textureMatrix;
+    vTexcoord = vec4(dot(t[0], tc), dot(t[1], tc), dot(t[2], tc), dot(t[3], tc));
     vFogCoord = abs(eye.z);
 }
 )";
@@ -59,7 +60,7 @@ void main()
 {
     vec4 c = vColor;
     if (textured)
-        c *= textureProj(image, vTexcoord);
+        c *= texture(image, vTexcoord.st);
     if (fogged) {
         float f = clamp((fogEnd - vFogCoord) * fogScale, 0.0, 1.0);
         c.rgb = mix(fogColor.rgb, c.rgb, f);
@@ -82,6 +83,7 @@ struct SentUniforms {
     float fog[7] = {};
 };
 static SentUniforms sentUniforms;
+static unsigned enabledArrays = 0;  // of the attributes after position, in the layer's vertex array
 
 static bool loadEntryPoints(char* err, int errSize)
 {
@@ -152,6 +154,7 @@ static void resetLayerState()
     es.GetIntegerv(GL_VIEWPORT, L.s.viewport);
     std::memcpy(L.s.scissor, L.s.viewport, sizeof L.s.scissor);
     sentUniforms = SentUniforms{};
+    enabledArrays = 0;
     resetSentState();
     resetLists();
     resetTextures();
@@ -199,7 +202,7 @@ static void sendMatrices()
     normalMatrixOf(mv, nm);
     es.UniformMatrix4fv(U.modelViewProjection, 1, GL_FALSE, mvp.m);
     es.UniformMatrix4fv(U.modelView, 1, GL_FALSE, mv.m);
-    es.UniformMatrix4fv(U.textureMatrix, 1, GL_FALSE, L.stacks[STACK_TEXTURE].back().m);
+    es.UniformMatrix4fv(U.textureMatrix, 1, GL_TRUE, L.stacks[STACK_TEXTURE].back().m);
     es.UniformMatrix3fv(U.normalMatrix, 1, GL_FALSE, nm);
     sentUniforms.matrixSerial = L.matrixSerial;
 }
@@ -242,7 +245,6 @@ static void prepareDraw()
 // Attribute 0 is always per vertex; the others per vertex or the current value.
 static void bindAttributes(unsigned attribs)
 {
-    static unsigned enabledArrays = 0;
     const GLsizei stride = sizeof(Vertex);
     es.VertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, (const void*)offsetof(Vertex, pos));
     struct Slot {
@@ -300,8 +302,10 @@ void drawBuffered(GLuint vbo, GLuint ibo, size_t firstIndex, size_t indexCount, 
 
 // --- primitives -------------------------------------------------------------
 
-// Quads split on the diagonal from their second to fourth vertex and
-// polygons into fans from the first, as the desktop rasteriser splits them.
+// Each primitive split into triangles with the vertices in the order the
+// desktop rasteriser (Mesa's draw module, last vertex provoking) uses, so
+// attribute interpolation rounds alike: quads, fans and polygons around
+// their first vertex.
 template <class At>
 static bool triangulateWith(GLenum mode, uint32_t n, At at, std::vector<uint32_t>& out)
 {
@@ -317,19 +321,24 @@ static bool triangulateWith(GLenum mode, uint32_t n, At at, std::vector<uint32_t
         return true;
     case GL_TRIANGLE_FAN:
     case GL_POLYGON:
-        for (uint32_t i = 1; i + 1 < n; i++)
-            tri(0, i, i + 1);
+        for (uint32_t i = 0; i + 2 < n; i++)
+            tri(i + 1, i + 2, 0);
         return true;
     case GL_QUADS:
         for (uint32_t i = 0; i + 3 < n; i += 4) {
-            tri(i, i + 1, i + 3);
-            tri(i + 1, i + 2, i + 3);
+            if (compilingList()) {  // display lists split them on the other diagonal
+                tri(i, i + 1, i + 3);
+                tri(i + 1, i + 2, i + 3);
+            } else {
+                tri(i + 1, i + 2, i);
+                tri(i + 2, i + 3, i);
+            }
         }
         return true;
     case GL_QUAD_STRIP:
         for (uint32_t i = 0; i + 3 < n; i += 2) {
-            tri(i, i + 1, i + 2);
-            tri(i + 1, i + 3, i + 2);
+            tri(i + 2, i, i + 3);
+            tri(i, i + 1, i + 3);
         }
         return true;
     default: return false;
