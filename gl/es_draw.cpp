@@ -11,7 +11,7 @@
 
 EsTable es;
 
-static const char* const vertexShader = R"(#version 300 es
+static const char* const vertexShader = R"(
 layout(location = 0) in vec4 position;
 layout(location = 1) in vec4 color;
 layout(location = 2) in vec4 texcoord;
@@ -46,10 +46,12 @@ void main()
 }
 )";
 
-static const char* const fragmentShader = R"(#version 300 es
+// One program per combination of texture and fog, so the fragment shader
+// has no branches: the most common draws (a textured screen quad) run the
+// shortest shader.
+static const char* const fragmentShader = R"(
 precision highp float;
 uniform sampler2D image;
-uniform bool textured, fogged;
 uniform vec4 fogColor;
 uniform float fogEnd, fogScale;
 in vec4 vColor;
@@ -58,31 +60,32 @@ in float vFogCoord;
 out vec4 fragColor;
 void main()
 {
+#if TEXTURED
+    vec4 c = vColor * textureProj(image, vTexcoord);
+#else
     vec4 c = vColor;
-    if (textured)
-        c *= texture(image, vTexcoord.st);
-    if (fogged) {
-        float f = clamp((fogEnd - vFogCoord) * fogScale, 0.0, 1.0);
-        c.rgb = mix(fogColor.rgb, c.rgb, f);
-    }
+#endif
+#if FOGGED
+    float f = clamp((fogEnd - vFogCoord) * fogScale, 0.0, 1.0);
+    c.rgb = mix(fogColor.rgb, c.rgb, f);
+#endif
     fragColor = c;
 }
 )";
 
-struct Uniforms {
+struct Program {
+    GLuint name;
     GLint modelViewProjection, modelView, textureMatrix, normalMatrix;
-    GLint sphereS, sphereT, normalize, textured, fogged, fogColor, fogEnd, fogScale, image;
+    GLint sphereS, sphereT, normalize, fogColor, fogEnd, fogScale, image;
+    // What it was last given, so unchanged values are not sent again.
+    unsigned matrixSerial;
+    int switches;
+    float fog[6];
 };
-static Uniforms U;
-static GLuint program = 0, vertexArray = 0, streamVertices = 0, streamIndices = 0;
-
-// What the shader was last given, so unchanged values are not sent again.
-struct SentUniforms {
-    unsigned matrixSerial = 0;
-    int flags = -1;
-    float fog[7] = {};
-};
-static SentUniforms sentUniforms;
+const int PROGRAM_TEXTURED = 1, PROGRAM_FOGGED = 2;
+static Program programs[4];
+static int currentProgram = -1;
+static GLuint vertexArray = 0, streamVertices = 0, streamIndices = 0;
 static unsigned enabledArrays = 0;  // of the attributes after position, in the layer's vertex array
 
 static bool loadEntryPoints(char* err, int errSize)
@@ -98,10 +101,11 @@ static bool loadEntryPoints(char* err, int errSize)
     return true;
 }
 
-static GLuint compileShader(GLenum kind, const char* source, char* err, int errSize)
+static GLuint compileShader(GLenum kind, const char* prefix, const char* source, char* err, int errSize)
 {
     GLuint shader = es.CreateShader(kind);
-    es.ShaderSource(shader, 1, &source, nullptr);
+    const char* parts[2] = {prefix, source};
+    es.ShaderSource(shader, 2, parts, nullptr);
     es.CompileShader(shader);
     GLint ok = 0;
     es.GetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -114,31 +118,46 @@ static GLuint compileShader(GLenum kind, const char* source, char* err, int errS
     return shader;
 }
 
-static bool buildProgram(char* err, int errSize)
+static bool buildProgram(int variant, GLuint vs, char* err, int errSize)
 {
-    GLuint vs = compileShader(GL_VERTEX_SHADER, vertexShader, err, errSize);
-    GLuint fs = vs ? compileShader(GL_FRAGMENT_SHADER, fragmentShader, err, errSize) : 0;
+    char prefix[96];
+    std::snprintf(prefix, sizeof prefix, "#version 300 es\n#define TEXTURED %d\n#define FOGGED %d\n",
+                  (variant & PROGRAM_TEXTURED) ? 1 : 0, (variant & PROGRAM_FOGGED) ? 1 : 0);
+    GLuint fs = compileShader(GL_FRAGMENT_SHADER, prefix, fragmentShader, err, errSize);
     if (!fs)
         return false;
-    program = es.CreateProgram();
-    es.AttachShader(program, vs);
-    es.AttachShader(program, fs);
-    es.LinkProgram(program);
+    GLuint name = es.CreateProgram();
+    es.AttachShader(name, vs);
+    es.AttachShader(name, fs);
+    es.LinkProgram(name);
     GLint ok = 0;
-    es.GetProgramiv(program, GL_LINK_STATUS, &ok);
+    es.GetProgramiv(name, GL_LINK_STATUS, &ok);
     if (!ok) {
         char log[512] = "";
-        es.GetProgramInfoLog(program, sizeof log, nullptr, log);
+        es.GetProgramInfoLog(name, sizeof log, nullptr, log);
         std::snprintf(err, errSize, "the layer's shader does not link: %s", log);
         return false;
     }
-    auto at = [](const char* name) { return es.GetUniformLocation(program, name); };
-    U = Uniforms{at("modelViewProjection"), at("modelView"), at("textureMatrix"), at("normalMatrix"),
-                 at("sphereS"),             at("sphereT"),   at("rescaleNormals"),     at("textured"),
-                 at("fogged"),              at("fogColor"),  at("fogEnd"),        at("fogScale"),
-                 at("image")};
-    es.UseProgram(program);
-    es.Uniform1i(U.image, 0);
+    auto at = [name](const char* uniform) { return es.GetUniformLocation(name, uniform); };
+    programs[variant] = Program{name,          at("modelViewProjection"), at("modelView"), at("textureMatrix"),
+                                at("normalMatrix"), at("sphereS"),        at("sphereT"),   at("rescaleNormals"),
+                                at("fogColor"), at("fogEnd"),             at("fogScale"),  at("image"),
+                                0,             -1,                        {}};
+    es.UseProgram(name);
+    es.Uniform1i(programs[variant].image, 0);
+    return true;
+}
+
+static bool buildPrograms(char* err, int errSize)
+{
+    GLuint vs = compileShader(GL_VERTEX_SHADER, "#version 300 es\n", vertexShader, err, errSize);
+    if (!vs)
+        return false;
+    for (int variant = 0; variant < 4; variant++) {
+        if (!buildProgram(variant, vs, err, errSize))
+            return false;
+    }
+    currentProgram = -1;
     return true;
 }
 
@@ -153,7 +172,6 @@ static void resetLayerState()
         stack.assign(1, identityMatrix());
     es.GetIntegerv(GL_VIEWPORT, L.s.viewport);
     std::memcpy(L.s.scissor, L.s.viewport, sizeof L.s.scissor);
-    sentUniforms = SentUniforms{};
     enabledArrays = 0;
     resetSentState();
     resetLists();
@@ -162,7 +180,7 @@ static void resetLayerState()
 
 bool startEsLayer(char* err, int errSize)
 {
-    if (!loadEntryPoints(err, errSize) || !buildProgram(err, errSize))
+    if (!loadEntryPoints(err, errSize) || !buildPrograms(err, errSize))
         return false;
     es.GenVertexArrays(1, &vertexArray);
     es.BindVertexArray(vertexArray);
@@ -192,54 +210,59 @@ static void normalMatrixOf(const Mat4& mv, float out[9])
         out[k] = (float)inv[k];
 }
 
-static void sendMatrices()
+static void sendMatrices(Program& p)
 {
-    if (sentUniforms.matrixSerial == L.matrixSerial)
+    if (p.matrixSerial == L.matrixSerial)
         return;
     const Mat4& mv = L.stacks[STACK_MODELVIEW].back();
     Mat4 mvp = multiply(L.stacks[STACK_PROJECTION].back(), mv);
     float nm[9];
     normalMatrixOf(mv, nm);
-    es.UniformMatrix4fv(U.modelViewProjection, 1, GL_FALSE, mvp.m);
-    es.UniformMatrix4fv(U.modelView, 1, GL_FALSE, mv.m);
-    es.UniformMatrix4fv(U.textureMatrix, 1, GL_TRUE, L.stacks[STACK_TEXTURE].back().m);
-    es.UniformMatrix3fv(U.normalMatrix, 1, GL_FALSE, nm);
-    sentUniforms.matrixSerial = L.matrixSerial;
+    es.UniformMatrix4fv(p.modelViewProjection, 1, GL_FALSE, mvp.m);
+    es.UniformMatrix4fv(p.modelView, 1, GL_FALSE, mv.m);
+    es.UniformMatrix4fv(p.textureMatrix, 1, GL_TRUE, L.stacks[STACK_TEXTURE].back().m);
+    es.UniformMatrix3fv(p.normalMatrix, 1, GL_FALSE, nm);
+    p.matrixSerial = L.matrixSerial;
 }
 
-static void sendSwitches()
+static void sendSwitches(Program& p)
 {
     uint32_t en = L.s.enables;
     bool sphereS = (en & EN_TEXGEN_S) && L.s.texGenMode[0] == GL_SPHERE_MAP;
     bool sphereT = (en & EN_TEXGEN_T) && L.s.texGenMode[1] == GL_SPHERE_MAP;
-    int flags = (sphereS ? 1 : 0) | (sphereT ? 2 : 0) | ((en & EN_NORMALIZE) ? 4 : 0) |
-        ((en & EN_TEXTURE_2D) ? 8 : 0) | ((en & EN_FOG) && L.s.fogMode == GL_LINEAR ? 16 : 0);
-    if (flags != sentUniforms.flags) {
-        es.Uniform1i(U.sphereS, flags & 1);
-        es.Uniform1i(U.sphereT, (flags >> 1) & 1);
-        es.Uniform1i(U.normalize, (flags >> 2) & 1);
-        es.Uniform1i(U.textured, (flags >> 3) & 1);
-        es.Uniform1i(U.fogged, (flags >> 4) & 1);
-        sentUniforms.flags = flags;
+    int switches = (sphereS ? 1 : 0) | (sphereT ? 2 : 0) | ((en & EN_NORMALIZE) ? 4 : 0);
+    if (switches != p.switches) {
+        es.Uniform1i(p.sphereS, switches & 1);
+        es.Uniform1i(p.sphereT, (switches >> 1) & 1);
+        es.Uniform1i(p.normalize, (switches >> 2) & 1);
+        p.switches = switches;
     }
-    if (!(flags & 16))
+    if (p.fogColor < 0)
         return;
     float range = L.s.fogEnd - L.s.fogStart;
-    float fog[7] = {L.s.fogColor[0], L.s.fogColor[1], L.s.fogColor[2], L.s.fogColor[3], L.s.fogEnd,
-                    range != 0.0f ? 1.0f / range : 0.0f, 1.0f};
-    if (std::memcmp(fog, sentUniforms.fog, sizeof fog)) {
-        es.Uniform4fv(U.fogColor, 1, fog);
-        es.Uniform1f(U.fogEnd, fog[4]);
-        es.Uniform1f(U.fogScale, fog[5]);
-        std::memcpy(sentUniforms.fog, fog, sizeof fog);
+    float fog[6] = {L.s.fogColor[0], L.s.fogColor[1], L.s.fogColor[2], L.s.fogColor[3], L.s.fogEnd,
+                    range != 0.0f ? 1.0f / range : 0.0f};
+    if (std::memcmp(fog, p.fog, sizeof fog)) {
+        es.Uniform4fv(p.fogColor, 1, fog);
+        es.Uniform1f(p.fogEnd, fog[4]);
+        es.Uniform1f(p.fogScale, fog[5]);
+        std::memcpy(p.fog, fog, sizeof fog);
     }
 }
 
 static void prepareDraw()
 {
     flushRealState();
-    sendMatrices();
-    sendSwitches();
+    uint32_t en = L.s.enables;
+    int variant = ((en & EN_TEXTURE_2D) ? PROGRAM_TEXTURED : 0) |
+        ((en & EN_FOG) && L.s.fogMode == GL_LINEAR ? PROGRAM_FOGGED : 0);
+    Program& p = programs[variant];
+    if (variant != currentProgram) {
+        es.UseProgram(p.name);
+        currentProgram = variant;
+    }
+    sendMatrices(p);
+    sendSwitches(p);
 }
 
 // Attribute 0 is always per vertex; the others per vertex or the current value.
