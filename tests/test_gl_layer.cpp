@@ -10,12 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "fx/effects.h"
 #include "gl/dispatch.h"
 #include "gl/mipmap.h"
 #include "platform/gl.h"
 #include "platform/glproc.h"
 #include "platform/window.h"
 #include "tests/support/gl_fixture.h"
+#include "texture/assets.h"
+#include "texture/procedural.h"
 
 namespace {
 
@@ -568,4 +571,73 @@ TEST_F(GlLayer, TheOpenGlEsPathHoldsNoDesktopFunction)
         void* desktop = name.rfind("glu", 0) == 0 ? desktopGluProc(slots[i].name) : desktopGlProc(slots[i].name);
         EXPECT_EQ(slots[i].function, desktop) << name << " on the desktop path";
     }
+}
+
+// The mosaic's way of drawing: a small texture of random texels magnified
+// over the screen, flipped by the texture matrix, four layers added at
+// quarter steps of intensity.
+static void drawMagnifiedLayers()
+{
+    std::vector<uint8_t> texels(16 * 12 * 4);
+    srand(11);
+    for (uint8_t& v : texels)
+        v = (uint8_t)(rand() & 255);
+    GLuint name;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 16, 12, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glMatrixMode(GL_PROJECTION);
+    glOrtho(-1.0, 1.0, -1.0, 1.0, -0.2, -1000.0);
+    for (int i = 0; i < 4; i++) {
+        glMatrixMode(GL_TEXTURE);
+        glLoadIdentity();
+        glTranslatef(0.5f, 0.5f, 0.0f);
+        glScalef(1.0f, -1.0f, 1.0f);
+        glRotatef(0.0f, 0.0f, 0.0f, 1.0f);
+        glTranslatef(-0.5f, -0.5f, 0.0f);
+        glMatrixMode(GL_MODELVIEW);
+        float c = (float)(0.5 * (i + 1) * 0.25);
+        glColor4f(c, c, c, c);
+        glBegin(GL_POLYGON);
+        glTexCoord2f(0.0f, 1.0f);
+        glVertex3f(-1.0f, -1.0f, 0.201f);
+        glTexCoord2f(1.0f, 1.0f);
+        glVertex3f(1.0f, -1.0f, 0.201f);
+        glTexCoord2f(1.0f, 0.0f);
+        glVertex3f(1.0f, 1.0f, 0.201f);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex3f(-1.0f, 1.0f, 0.201f);
+        glEnd();
+    }
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    glDeleteTextures(1, &name);
+}
+
+TEST_F(GlLayer, MagnifiedTextureLayersMatch)
+{
+    expectSamePicture(drawMagnifiedLayers, 100000);
+}
+
+// The show's mosaic over a picture of coloured bands, in the letterbox.
+TEST_F(GlLayer, MosaicMatches)
+{
+    expectSamePicture(
+        [] {
+            makeMosaicTextures();
+            glViewport(0, 60, 640, 360);
+            drawPrimitives();
+            glLoadIdentity();
+            glMatrixMode(GL_PROJECTION);
+            glLoadIdentity();
+            mosaicGlow(0.5f, DF_ADD | DF_NEAREST);
+        },
+        100000);
 }
