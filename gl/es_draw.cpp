@@ -178,9 +178,20 @@ static void resetLayerState()
     resetTextures();
 }
 
+// The layer is for OpenGL ES contexts only: on a desktop one the same calls
+// would work and prove nothing about the path.
+static bool esContext(char* err, int errSize)
+{
+    const char* version = (const char*)es.GetString(GL_VERSION);
+    if (version && std::strncmp(version, "OpenGL ES 3", 11) == 0)
+        return true;
+    std::snprintf(err, errSize, "the context is not OpenGL ES 3 (it says \"%s\")", version ? version : "nothing");
+    return false;
+}
+
 bool startEsLayer(char* err, int errSize)
 {
-    if (!loadEntryPoints(err, errSize) || !buildPrograms(err, errSize))
+    if (!loadEntryPoints(err, errSize) || !esContext(err, errSize) || !buildPrograms(err, errSize))
         return false;
     es.GenVertexArrays(1, &vertexArray);
     es.BindVertexArray(vertexArray);

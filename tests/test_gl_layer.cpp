@@ -641,3 +641,20 @@ TEST_F(GlLayer, MosaicMatches)
         },
         100000);
 }
+
+// The layer refuses a desktop context (there the same calls would work and
+// prove nothing) and leaves the table as it was.
+TEST_F(GlLayer, TheLayerRefusesADesktopContext)
+{
+    usePath(false);
+    char err[256] = "";
+    EXPECT_FALSE(useGlesLayer(err, sizeof err));
+    EXPECT_NE(std::string(err).find("not OpenGL ES"), std::string::npos) << err;
+    EXPECT_EQ(glPath(), GlPath::Desktop);
+    GlSlot slots[200];
+    int n = glTableSlots(slots, 200);
+    for (int i = 0; i < n; i++) {
+        if (std::string(slots[i].name).rfind("glu", 0) != 0)
+            EXPECT_EQ(slots[i].function, desktopGlProc(slots[i].name)) << slots[i].name;
+    }
+}
