@@ -48,10 +48,15 @@ void main()
 
 // One program per combination of texture and fog, so the fragment shader
 // has no branches: the most common draws (a textured screen quad) run the
-// shortest shader.
+// shortest shader. The texel is taken back to its byte and scaled by 1/255,
+// as the desktop's fixed function does, with the constants as uniforms so
+// the compiler cannot fold them into the product: texture times colour
+// then rounds to the same byte (the mosaic's four added layers would
+// otherwise differ by up to four).
 static const char* const fragmentShader = R"(
 precision highp float;
 uniform sampler2D image;
+uniform float texelSteps, texelStep;  // 255 and 1/255, as uniforms so the compiler keeps the order of operations
 uniform vec4 fogColor;
 uniform float fogEnd, fogScale;
 in vec4 vColor;
@@ -61,7 +66,8 @@ out vec4 fragColor;
 void main()
 {
 #if TEXTURED
-    vec4 c = vColor * textureProj(image, vTexcoord);
+    vec4 texel = round(textureProj(image, vTexcoord) * texelSteps) * texelStep;
+    vec4 c = vColor * texel;
 #else
     vec4 c = vColor;
 #endif
@@ -145,6 +151,8 @@ static bool buildProgram(int variant, GLuint vs, char* err, int errSize)
                                 0,             -1,                        {}};
     es.UseProgram(name);
     es.Uniform1i(programs[variant].image, 0);
+    es.Uniform1f(es.GetUniformLocation(name, "texelSteps"), 255.0f);
+    es.Uniform1f(es.GetUniformLocation(name, "texelStep"), 1.0f / 255.0f);
     return true;
 }
 

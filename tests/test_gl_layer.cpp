@@ -658,3 +658,51 @@ TEST_F(GlLayer, TheLayerRefusesADesktopContext)
             EXPECT_EQ(slots[i].function, desktopGlProc(slots[i].name)) << slots[i].name;
     }
 }
+
+// Every texel value times colours that make exact halves: texture times
+// colour must round to the same byte as on the desktop, where the layer's
+// shader would otherwise land one below at about one texel in ten (and four
+// added layers of the mosaic then differ by up to four).
+static std::vector<uint8_t> rampOn(bool gles, float c)
+{
+    usePath(gles);
+    std::vector<uint8_t> texels(256 * 4);
+    for (int i = 0; i < 256; i++)
+        texels[i * 4] = texels[i * 4 + 1] = texels[i * 4 + 2] = texels[i * 4 + 3] = (uint8_t)i;
+    GLuint name;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 256, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glEnable(GL_TEXTURE_2D);
+    glMatrixMode(GL_PROJECTION);
+    glOrtho(0, 640, 0, 480, -1, 1);
+    glColor4f(c, c, c, c);
+    glBegin(GL_POLYGON);
+    glTexCoord2f(0, 0);
+    glVertex2f(0, 0);
+    glTexCoord2f(1, 0);
+    glVertex2f(512, 0);
+    glTexCoord2f(1, 1);
+    glVertex2f(512, 8);
+    glTexCoord2f(0, 1);
+    glVertex2f(0, 8);
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+    std::vector<uint8_t> row = readPixelsRgb(0, 4, 512, 1);
+    glDeleteTextures(1, &name);
+    std::vector<uint8_t> values(256);
+    for (int t = 0; t < 256; t++)
+        values[t] = row[t * 2 * 3];
+    return values;
+}
+
+TEST_F(GlLayer, TextureTimesColourRoundsLikeTheDesktop)
+{
+    for (float c : {0.125f, 0.25f, 0.375f, 0.5f, 0.3f, 0.7f, 1.0f}) {
+        std::vector<uint8_t> desktop = rampOn(false, c), es = rampOn(true, c);
+        EXPECT_EQ(desktop, es) << "colour " << c;
+        EXPECT_NEAR(desktop[255], 255.0f * c, 1.0f) << "the ramp was drawn";
+    }
+}
