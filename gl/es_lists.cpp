@@ -117,6 +117,19 @@ void listAddPrimitive(GLenum mode, const std::vector<Vertex>& vertices, const ui
         return;
     }
     size_t added = buildIndices.size() - before;
+    // As on the desktop, a list's arrays leave the last vertex's values
+    // current once it has played, as its own glColor/glTexCoord/glNormal do.
+    if (n > 0 || !vertices.empty()) {
+        const Vertex& last = order ? vertices[order[n - 1]] : vertices.back();
+        if (attribs & ATTR_COLOR)
+            std::memcpy(buildCurrent.color, last.color, sizeof buildCurrent.color);
+        if (attribs & ATTR_TEXCOORD)
+            std::memcpy(buildCurrent.texcoord, last.tex, sizeof buildCurrent.texcoord);
+        if (attribs & ATTR_NORMAL)
+            std::memcpy(buildCurrent.normal, last.normal, sizeof buildCurrent.normal);
+        buildSet |= attribs;
+        setInsideBegin |= attribs;
+    }
     if (!building.items.empty() && building.items.back().batch >= 0) {
         ListBatch& last = building.batches[(size_t)building.items.back().batch];
         if (last.attribs == attribs && last.firstIndex + last.indexCount == before) {
