@@ -1,9 +1,10 @@
 // Frame cost per timeline row, headless at 640x480, with the start-up phases
 // and an empty frame (clear and swap) as the baseline.
-// Usage: bench_frames [frames-per-row] [--data DIR] [--gles | --both]
+// Usage: bench_frames [frames-per-row] [--data DIR] [--gles | --both] [--row K]
 //   --gles  every figure on the OpenGL ES layer instead of the desktop GL
 //   --both  both paths side by side, row by row (the OpenGL ES one in a child
 //           process), with the ratio of their medians
+//   --row   only the timeline's row K (1 to 13), e.g. under a profiler
 // Without --data: the default data ctest made in the build folder when it is
 // there (so the figures never depend on pictures someone put in data/),
 // otherwise ./data.
@@ -112,6 +113,7 @@ int main(int argc, char** argv)
 {
     int perRow = 60;
     bool both = false;
+    int onlyRow = 0;
     if (access(ZANT_BENCH_DATA "/tunemix.mp3", R_OK) == 0)
         dataDir = ZANT_BENCH_DATA;
     for (int i = 1; i < argc; i++) {
@@ -121,6 +123,8 @@ int main(int argc, char** argv)
             glesRequested = true;
         else if (!std::strcmp(argv[i], "--both"))
             both = true;
+        else if (!std::strcmp(argv[i], "--row") && i + 1 < argc)
+            onlyRow = std::atoi(argv[++i]);
         else
             perRow = std::max(1, std::atoi(argv[i]));
     }
@@ -143,6 +147,8 @@ int main(int argc, char** argv)
     std::vector<double> e = empty;
     summarise("empty frame (clear + swap)", e, baseline);
     for (const Row& row : rows) {
+        if (onlyRow > 0 && &row != &rows[onlyRow - 1])
+            continue;
         std::vector<double> ms = timeRow(row, perRow);
         summarise(row.name, ms, baseline);
     }

@@ -74,6 +74,8 @@ static bool chooseConfig(EGLDisplay d, EGLConfig* out)
 
 static bool makeCurrent(int kind, char* err, int errSize)
 {
+    // A context is made current for the API bound at the time.
+    eglBindAPI(kind == 1 ? EGL_OPENGL_ES_API : EGL_OPENGL_API);
     if (!eglMakeCurrent(eglDisplay, eglSurfaces[kind], eglSurfaces[kind], eglContexts[kind])) {
         std::snprintf(err, errSize, "EGL: could not make the context current (error 0x%x)", eglGetError());
         return false;
