@@ -437,13 +437,13 @@ void es_glBegin(GLenum mode)
     immediate.clear();
 }
 
-static void drawPrimitive(GLenum mode, const std::vector<Vertex>& vertices, unsigned attribs)
+static void drawPrimitive(GLenum mode, const Vertex* vertices, size_t count, unsigned attribs)
 {
     scratchIndices.clear();
-    if (triangulate(mode, 0, (uint32_t)vertices.size(), scratchIndices))
-        drawVertices(vertices.data(), vertices.size(), scratchIndices.data(), scratchIndices.size(), attribs, mode);
+    if (triangulate(mode, 0, (uint32_t)count, scratchIndices))
+        drawVertices(vertices, count, scratchIndices.data(), scratchIndices.size(), attribs, mode);
     else
-        drawVertices(vertices.data(), vertices.size(), nullptr, 0, attribs, mode);
+        drawVertices(vertices, count, nullptr, 0, attribs, mode);
 }
 
 void es_glEnd()
@@ -456,7 +456,7 @@ void es_glEnd()
     if (compilingList())
         listAddPrimitive(immediateMode, immediate, nullptr, 0, listAttribs());
     else
-        drawPrimitive(immediateMode, immediate, ATTR_COLOR | ATTR_TEXCOORD | ATTR_NORMAL);
+        drawPrimitive(immediateMode, immediate.data(), immediate.size(), ATTR_COLOR | ATTR_TEXCOORD | ATTR_NORMAL);
 }
 
 void es_glVertex3f(GLfloat x, GLfloat y, GLfloat z)
@@ -563,15 +563,26 @@ void fetchArrayVertex(int i, Vertex& v, unsigned& attribs)
     }
 }
 
-static std::vector<Vertex> gathered;
+// The vertices of one array draw. The store only grows: the fins gather
+// 156,552 vertices a frame, and clearing and refilling a vector would zero
+// them all first.
+static std::vector<Vertex> gatheredStore;
+static size_t gatheredCount = 0;
+
+static std::vector<Vertex> gatheredCopy(size_t from)
+{
+    return std::vector<Vertex>(gatheredStore.begin() + (long)from, gatheredStore.begin() + (long)gatheredCount);
+}
 
 static unsigned gatherRange(int first, int count)
 {
     unsigned attribs = 0;
-    size_t base = gathered.size();
-    gathered.resize(base + (size_t)count);
+    size_t base = gatheredCount;
+    if (gatheredStore.size() < base + (size_t)count)
+        gatheredStore.resize(base + (size_t)count);
     for (int i = 0; i < count; i++)
-        fetchArrayVertex(first + i, gathered[base + i], attribs);
+        fetchArrayVertex(first + i, gatheredStore[base + i], attribs);
+    gatheredCount = base + (size_t)count;
     return attribs;
 }
 
@@ -588,12 +599,12 @@ void es_glDrawArrays(GLenum mode, GLint first, GLsizei count)
 {
     if (!arraysUsable(mode) || count <= 0)
         return;
-    gathered.clear();
+    gatheredCount = 0;
     unsigned attribs = gatherRange(first, count);
     if (compilingList())
-        listAddPrimitive(mode, gathered, nullptr, 0, attribs);
+        listAddPrimitive(mode, gatheredCopy(0), nullptr, 0, attribs);
     else
-        drawPrimitive(mode, gathered, attribs);
+        drawPrimitive(mode, gatheredStore.data(), gatheredCount, attribs);
 }
 
 // All the ranges in one vertex buffer and one draw.
@@ -601,18 +612,17 @@ void es_glMultiDrawArrays(GLenum mode, const GLint* first, const GLsizei* count,
 {
     if (!arraysUsable(mode))
         return;
-    gathered.clear();
+    gatheredCount = 0;
     scratchIndices.clear();
     unsigned attribs = 0;
     bool triangles = true;
     for (GLsizei d = 0; d < drawcount; d++) {
         if (count[d] <= 0)
             continue;
-        uint32_t base = (uint32_t)gathered.size();
+        uint32_t base = (uint32_t)gatheredCount;
         attribs = gatherRange(first[d], count[d]);
         if (compilingList()) {
-            std::vector<Vertex> one(gathered.begin() + base, gathered.end());
-            listAddPrimitive(mode, one, nullptr, 0, attribs);
+            listAddPrimitive(mode, gatheredCopy(base), nullptr, 0, attribs);
             continue;
         }
         triangles = triangulate(mode, base, (uint32_t)count[d], scratchIndices) && triangles;
@@ -620,7 +630,7 @@ void es_glMultiDrawArrays(GLenum mode, const GLint* first, const GLsizei* count,
     if (compilingList())
         return;
     if (triangles)
-        drawVertices(gathered.data(), gathered.size(), scratchIndices.data(), scratchIndices.size(), attribs, mode);
+        drawVertices(gatheredStore.data(), gatheredCount, scratchIndices.data(), scratchIndices.size(), attribs, mode);
     else
         layerError(GL_INVALID_ENUM);  // lines and points are not batched
 }
@@ -649,18 +659,18 @@ void es_glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* in
         lo = k < lo ? k : lo;
         hi = k > hi ? k : hi;
     }
-    gathered.clear();
+    gatheredCount = 0;
     unsigned attribs = gatherRange((int)lo, (int)(hi - lo + 1));
     std::vector<uint32_t> order((size_t)count);
     for (GLsizei i = 0; i < count; i++)
         order[(size_t)i] = indexAt(type, indices, (size_t)i) - lo;
     if (compilingList()) {
-        listAddPrimitive(mode, gathered, order.data(), (uint32_t)count, attribs);
+        listAddPrimitive(mode, gatheredCopy(0), order.data(), (uint32_t)count, attribs);
         return;
     }
     scratchIndices.clear();
     if (triangulateIndexed(mode, order.data(), (uint32_t)count, scratchIndices))
-        drawVertices(gathered.data(), gathered.size(), scratchIndices.data(), scratchIndices.size(), attribs, mode);
+        drawVertices(gatheredStore.data(), gatheredCount, scratchIndices.data(), scratchIndices.size(), attribs, mode);
     else
         layerError(GL_INVALID_ENUM);
 }
