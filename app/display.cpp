@@ -4,6 +4,7 @@
 
 #include "app/startup.h"
 #include "core/errors.h"
+#include "gl/dispatch.h"
 #include "platform/dialogs.h"
 #include "platform/window.h"
 #include "core/frame.h"
@@ -32,6 +33,7 @@ static void openScaledDisplay(const DisplayOptions& options)
 
 bool openWindowDisplay(const DisplayOptions& options, std::string&)
 {
+    setContextReadyHook(selectGlPath);
     if (!startVideo())
         initFailed(platformError());
     if (options.scale > 1 || options.fullscreenDesktop) {
@@ -49,6 +51,7 @@ bool openWindowDisplay(const DisplayOptions& options, std::string&)
 bool openHeadlessDisplay(std::string& why)
 {
     dialogsAllowed = false;
+    setContextReadyHook(selectGlPath);
     char err[256] = "";
     if (createHeadlessContext(err, sizeof err))
         return true;

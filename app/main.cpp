@@ -127,6 +127,7 @@ int main(int argc, char** argv)
     status = checkTimesAgainstSong(options);
     if (status != 0)
         return status;
+    glesRequested = options.gles;
     int result;
     if (!options.renderOut.empty())
         result = runVideo(options);

@@ -21,6 +21,7 @@ static void addDisplayOptions(CLI::App& app, Options& o, bool& windowed, bool& f
     app.add_option("--scale", o.scale, "Window scale factor (2 gives 1280x960)")->check(CLI::Range(1, 8));
     app.add_flag_callback(
         "--no-vsync", [&o]() { o.vsync = false; }, "Don't wait for the vertical blank");
+    app.add_flag("--gles", o.gles, "Draw on OpenGL ES 3 through the program's own fixed-function layer");
 }
 
 static void addSoundOptions(CLI::App& app, Options& o)

@@ -32,6 +32,7 @@ struct Options {
     double loopStart = 0.0;  // patterns
     double loopEnd = 0.0;
     bool watch = false;  // reload data files as they change
+    bool gles = false;   // draw through the fixed-function layer on OpenGL ES 3
 };
 
 // Parses argv. Returns -1 to go on, or the exit status to leave with

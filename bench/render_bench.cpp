@@ -6,6 +6,8 @@
 // first two columns add the one measured here. Ratios are to the stretch's
 // playing time. The last column says how much CPU time other processes took
 // meanwhile: on a shared machine only rows with little of it are worth quoting.
+// The frames-only figure is also taken on the OpenGL ES layer (--gles), in a
+// child process that takes turns with this one.
 // Usage: bench_render [--zant PATH] [--data DIR] [--quick] [--runs N]
 //   --zant  the program for the MP4 columns (default: ../zant beside this one)
 //   --quick the stretch only, without the whole song
@@ -27,6 +29,7 @@
 #include <vector>
 
 #include "app/headless.h"
+#include "bench/both_paths.h"
 #include "core/datapath.h"
 #include "core/frame.h"
 #include "core/songtime.h"
@@ -172,21 +175,30 @@ int main(int argc, char** argv)
         else if (!std::strcmp(argv[i], "--runs") && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
     }
+    auto stretchList = [quick] {
+        std::vector<Stretch> list = {{"patterns 22-24", millisForPatterns(22), millisForPatterns(24), 0}};
+        if (!quick)
+            list.push_back({"whole song", 0, songLengthMillis(), 0});
+        for (Stretch& s : list)
+            s.frames = (long)std::floor((s.toMs - s.fromMs) * 60.0 / 1000.0);
+        return list;
+    };
+    PathChild esChild;
+    bool esChildStarted = startEsChild(esChild, [&](int k) {
+        std::vector<Stretch> list = stretchList();
+        return std::vector<double>{framesOnly(list[(size_t)k])};
+    });
     double t0 = nowSeconds();
     if (!headlessStartup())
         return 1;
     double startup = nowSeconds() - t0;
-    std::vector<Stretch> stretches = {{"patterns 22-24", millisForPatterns(22), millisForPatterns(24), 0}};
-    if (!quick)
-        stretches.push_back({"whole song", 0, songLengthMillis(), 0});
-    for (Stretch& s : stretches)
-        s.frames = (long)std::floor((s.toMs - s.fromMs) * 60.0 / 1000.0);
+    std::vector<Stretch> stretches = stretchList();
 
     std::printf("Render split at 60 fps (%s, in-process start-up %.2f s)\n", (const char*)glGetString(GL_RENDERER),
                 startup);
-    std::printf("| stretch | length | frames only | frames + read-back | MP4 640x480 | MP4 1920x1080 | "
-                "others' CPU |\n");
-    std::printf("|---|---|---|---|---|---|---|\n");
+    std::printf("| stretch | length | frames only | frames only, GLES | frames + read-back | MP4 640x480 | "
+                "MP4 1920x1080 | others' CPU |\n");
+    std::printf("|---|---|---|---|---|---|---|---|\n");
     const char* way = "";
     for (const Stretch& s : stretches) {
         double length = (s.toMs - s.fromMs) / 1000.0;
@@ -195,6 +207,13 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         int n = &s == &stretches[0] ? runs : 1;
         cell(median(n, [&] { return startup + framesOnly(s); }), length);
+        std::fflush(stdout);
+        int k = (int)(&s - &stretches[0]);
+        cell(median(n, [&] {
+                 std::vector<double> es = esChildStarted ? askEsChild(esChild, k) : std::vector<double>();
+                 return es.empty() ? -1.0 : startup + es[0];
+             }),
+             length);
         std::fflush(stdout);
         cell(median(n, [&] { return startup + framesReadBack(s, &way); }), length);
         std::fflush(stdout);
@@ -206,6 +225,10 @@ int main(int argc, char** argv)
             std::printf(" - |");
         std::printf(" %.1f s |\n", machineBusy() - ownBusy() - othersFrom);
     }
-    std::printf("read-back: %s; MP4 columns: %s; stretch figures: median of %d runs\n", way, zant.c_str(), runs);
+    if (esChildStarted)
+        stopEsChild(esChild);
+    std::printf("read-back: %s; MP4 columns: %s; stretch figures: median of %d runs; the GLES column adds the "
+                "desktop start-up\n",
+                way, zant.c_str(), runs);
     return 0;
 }

@@ -8,9 +8,11 @@
 #include "platform/window.h"
 #include "platform/gl.h"
 
+// One desktop GL and one OpenGL ES context at most, on one display.
 static EGLDisplay eglDisplay = EGL_NO_DISPLAY;
-static EGLContext eglContext = EGL_NO_CONTEXT;
-static EGLSurface eglSurface = EGL_NO_SURFACE;
+static EGLContext eglContexts[2] = {EGL_NO_CONTEXT, EGL_NO_CONTEXT};
+static EGLSurface eglSurfaces[2] = {EGL_NO_SURFACE, EGL_NO_SURFACE};
+static int eglStencilBits[2] = {0, 0};
 
 static EGLDisplay openSurfacelessDisplay()
 {
@@ -37,7 +39,7 @@ static bool chooseConfig(EGLDisplay d, EGLConfig* out)
     const EGLint want[] = {EGL_SURFACE_TYPE,
                            EGL_PBUFFER_BIT,
                            EGL_RENDERABLE_TYPE,
-                           EGL_OPENGL_BIT,
+                           glesRequested ? EGL_OPENGL_ES3_BIT : EGL_OPENGL_BIT,
                            EGL_RED_SIZE,
                            8,
                            EGL_GREEN_SIZE,
@@ -70,19 +72,41 @@ static bool chooseConfig(EGLDisplay d, EGLConfig* out)
     return true;
 }
 
-bool createHeadlessContext(char* err, int errSize)
+static bool makeCurrent(int kind, char* err, int errSize)
 {
-    if (eglContext != EGL_NO_CONTEXT) {
-        displayKind = DisplayKind::Headless;
-        return eglMakeCurrent(eglDisplay, eglSurface, eglSurface, eglContext) == EGL_TRUE;
-    }
-    eglDisplay = openSurfacelessDisplay();
-    if (eglDisplay == EGL_NO_DISPLAY || !eglInitialize(eglDisplay, nullptr, nullptr)) {
-        std::snprintf(err, errSize, "EGL: no display could be initialised (is Mesa's EGL installed?)");
+    // A context is made current for the API bound at the time.
+    eglBindAPI(kind == 1 ? EGL_OPENGL_ES_API : EGL_OPENGL_API);
+    if (!eglMakeCurrent(eglDisplay, eglSurfaces[kind], eglSurfaces[kind], eglContexts[kind])) {
+        std::snprintf(err, errSize, "EGL: could not make the context current (error 0x%x)", eglGetError());
         return false;
     }
-    if (!eglBindAPI(EGL_OPENGL_API)) {
-        std::snprintf(err, errSize, "EGL: desktop OpenGL API not available");
+    displayKind = DisplayKind::Headless;
+    formatStencilBits = eglStencilBits[kind];
+    if (!runContextReadyHook(err, errSize))
+        return false;
+    // OpenGL ES draws to the back buffer of a pbuffer already and has no glDrawBuffer.
+    if (!glesRequested) {
+        glReadBuffer(GL_BACK);
+        glDrawBuffer(GL_BACK);
+    }
+    return true;
+}
+
+bool createHeadlessContext(char* err, int errSize)
+{
+    int kind = glesRequested ? 1 : 0;
+    if (eglContexts[kind] != EGL_NO_CONTEXT)
+        return makeCurrent(kind, err, errSize);
+    if (eglDisplay == EGL_NO_DISPLAY) {
+        eglDisplay = openSurfacelessDisplay();
+        if (eglDisplay == EGL_NO_DISPLAY || !eglInitialize(eglDisplay, nullptr, nullptr)) {
+            eglDisplay = EGL_NO_DISPLAY;
+            std::snprintf(err, errSize, "EGL: no display could be initialised (is Mesa's EGL installed?)");
+            return false;
+        }
+    }
+    if (!eglBindAPI(glesRequested ? EGL_OPENGL_ES_API : EGL_OPENGL_API)) {
+        std::snprintf(err, errSize, glesRequested ? "EGL: OpenGL ES API not available" : "EGL: desktop OpenGL API not available");
         return false;
     }
     EGLConfig config;
@@ -91,16 +115,14 @@ bool createHeadlessContext(char* err, int errSize)
         return false;
     }
     const EGLint size[] = {EGL_WIDTH, FRAME_WIDTH, EGL_HEIGHT, FRAME_HEIGHT, EGL_NONE};
-    eglSurface = eglCreatePbufferSurface(eglDisplay, config, size);
-    eglContext = eglCreateContext(eglDisplay, config, EGL_NO_CONTEXT, nullptr);
-    if (eglSurface == EGL_NO_SURFACE || eglContext == EGL_NO_CONTEXT ||
-        !eglMakeCurrent(eglDisplay, eglSurface, eglSurface, eglContext)) {
+    const EGLint es3[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 0, EGL_NONE};
+    eglSurfaces[kind] = eglCreatePbufferSurface(eglDisplay, config, size);
+    eglContexts[kind] = eglCreateContext(eglDisplay, config, EGL_NO_CONTEXT, glesRequested ? es3 : nullptr);
+    if (eglSurfaces[kind] == EGL_NO_SURFACE || eglContexts[kind] == EGL_NO_CONTEXT) {
         std::snprintf(err, errSize, "EGL: could not create a 640x480 pbuffer context (error 0x%x)", eglGetError());
+        eglContexts[kind] = EGL_NO_CONTEXT;
         return false;
     }
-    displayKind = DisplayKind::Headless;
-    formatStencilBits = configAttrib(eglDisplay, config, EGL_STENCIL_SIZE);
-    glReadBuffer(GL_BACK);
-    glDrawBuffer(GL_BACK);
-    return true;
+    eglStencilBits[kind] = configAttrib(eglDisplay, config, EGL_STENCIL_SIZE);
+    return makeCurrent(kind, err, errSize);
 }

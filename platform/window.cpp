@@ -10,6 +10,18 @@
 
 DisplayKind displayKind = DisplayKind::None;
 int formatStencilBits = 0;
+bool glesRequested = false;
+static bool (*contextReadyHook)(bool gles, char* err, int errSize) = nullptr;
+
+void setContextReadyHook(bool (*hook)(bool gles, char* err, int errSize))
+{
+    contextReadyHook = hook;
+}
+
+bool runContextReadyHook(char* err, int errSize)
+{
+    return !contextReadyHook || contextReadyHook(glesRequested, err, errSize);
+}
 
 static SDL_Window* windowHandle = nullptr;
 static SDL_GLContext renderContext = nullptr;
@@ -71,6 +83,11 @@ static void requestPixelFormat(int colorBits, int depthBits)
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    if (glesRequested) {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+    }
 }
 
 // SDL's attributes are minimums; the Windows chooser took the closest match,
@@ -119,7 +136,15 @@ static void chooseSwapInterval(bool vsync)
 static bool makeContextCurrent()
 {
     renderContext = windowHandle ? SDL_GL_CreateContext(windowHandle) : nullptr;
-    return renderContext && SDL_GL_MakeCurrent(windowHandle, renderContext) == 0;
+    if (!renderContext || SDL_GL_MakeCurrent(windowHandle, renderContext) != 0)
+        return false;
+    displayKind = DisplayKind::Window;
+    char err[256] = "";
+    if (!runContextReadyHook(err, sizeof err)) {
+        SDL_SetError("%s", err);
+        return false;
+    }
+    return true;
 }
 
 bool createGlWindow(bool fullscreen, int width, int height, int colorBits, int depthBits, const char* title, int x,

@@ -26,7 +26,16 @@ enum ScaledWindowResult { SCALED_OK, SCALED_NO_WINDOW, SCALED_NO_FRAME };
 ScaledWindowResult createScaledWindow(int scale, bool fullscreenDesktop, bool vsync, char* err, int errSize);
 void destroyGlWindow();
 // The EGL pbuffer context for tests, stills and video: false with a reason in err.
+// One of each kind is kept; asking again makes that one current.
 bool createHeadlessContext(char* err, int errSize);
+
+// Contexts made from here on are OpenGL ES 3.0 ones instead of desktop GL (--gles).
+extern bool glesRequested;
+// Runs each time a context has just been made current, before the
+// platform's own GL calls on it (so the GL dispatch can pick its path
+// first); a false return, with the reason in err, fails the context.
+void setContextReadyHook(bool (*hook)(bool gles, char* err, int errSize));
+bool runContextReadyHook(char* err, int errSize);
 
 void swapFrame();
 // Selects the buffer the finished frame is read from: the back buffer, or
