@@ -245,6 +245,10 @@ awk -F '\t' 'NR == FNR { src[$1] = $2; lvl[$1] = $3; next }
     # but not those of the standard library and the compiler, which any layer
     # may instantiate.
     if (type ~ /^[WVu]$/ && sym ~ /^_Z(N|NK)?(S[tabsiod]|9__gnu_cxx)|^_Z(T[VISTvh]|GV)/) next
+    # The GL API itself (gl*, glu* with C linkage): gl/ defines it in front of
+    # the system library so every layer, FTGL and GLU reach one table; a
+    # call to it is a call to the GL, which every layer may make.
+    if (sym ~ /^glu?[A-Z]/) next
     if (type ~ /^[TDBRGSCiWVu]$/ && (!(sym in def) || lvl[obj] < def[sym])) { def[sym] = lvl[obj]; defsrc[sym] = src[obj] }
   }
   END {
