@@ -5,6 +5,7 @@
 // Waits are for the clock or the device file to move, never for a time.
 #include <gtest/gtest.h>
 
+#include "tests/support/folders.h"
 #include "tests/support/gl_fixture.h"
 
 #include <algorithm>
@@ -176,10 +177,11 @@ TEST(SilentLoop, TheClockGoesRoundAndTheSongEndsOnlyWithoutIt)
 
 // ---- on a device ---------------------------------------------------------------
 
-// SDL's disk driver writes what the device plays to the named temp file.
+// SDL's disk driver writes what the device plays to the named file, in the
+// test's own folder: a suite running beside this one has its own.
 std::string useDiskAudio(const char* name)
 {
-    std::string file = std::string(::testing::TempDir()) + name;
+    std::string file = testFolder() + "/" + name;
     std::remove(file.c_str());
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);

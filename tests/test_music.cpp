@@ -3,6 +3,7 @@
 // music file ending the program with a message.
 #include <gtest/gtest.h>
 
+#include "tests/support/folders.h"
 #include "tests/support/gl_fixture.h"
 
 #include <chrono>
@@ -55,8 +56,9 @@ static void waitForQuitRequest()
 
 static std::string tempPath(const char* name)
 {
-    // Not the pid: a threadsafe death test re-runs the test in a new process.
-    return std::string(::testing::TempDir()) + "zant_music_" + name;
+    // The test's own folder, the same in a threadsafe death test's re-run
+    // child, and apart from any suite running beside this one.
+    return testFolder() + "/" + name;
 }
 
 static void writeBytes(const std::string& path, const void* data, size_t size)

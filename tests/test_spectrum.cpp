@@ -12,6 +12,7 @@
 #include "music/music.h"
 #include "music/soundlayer.h"
 #include "music/spectrum.h"
+#include "tests/support/folders.h"
 
 static std::string fixturePath(const char* name)
 {
@@ -202,7 +203,7 @@ TEST(SongSpectrum, AnalyserOffGivesNoSpectrum)
 // run out around it on a stalled machine, it starts over and looks again.
 TEST(SongSpectrum, DeviceSpectrumFollowsWhatIsPlaying)
 {
-    std::string raw = std::string(::testing::TempDir()) + "zant_spectrum_device.raw";
+    std::string raw = testFolder() + "/device.raw";
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
     setSoundOptions(false, 0);

@@ -24,6 +24,7 @@
 #include "platform/gl.h"
 #include "render/state.h"
 #include "render/camera.h"
+#include "tests/support/folders.h"
 #include "tests/support/gl_fixture.h"
 
 namespace {
@@ -279,7 +280,7 @@ TEST_F(OutlineText, HighBytesAreWindows1252Characters)
 
 TEST_F(OutlineText, UnreadableFontLeavesTextBlankWithOneWarning)
 {
-    std::string junk = std::string(::testing::TempDir()) + "zant_not_a_font.ttf";
+    std::string junk = testFolder() + "/not_a_font.ttf";
     FILE* f = std::fopen(junk.c_str(), "wb");
     ASSERT_NE(f, nullptr);
     std::fputs("this is no font", f);

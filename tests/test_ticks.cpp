@@ -11,6 +11,7 @@
 
 #include "music/music.h"
 #include "music/ticks.h"
+#include "tests/support/folders.h"
 
 static std::string fixturePath(const char* name)
 {
@@ -21,17 +22,12 @@ static std::string fixturePath(const char* name)
 // the positions it sets.
 class TickRecorder : public ::testing::Test {
 protected:
-    std::string folder, home;
+    WorkingFolder working;
     void SetUp() override
     {
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        home = cwd;
-        folder = std::string(::testing::TempDir()) + "zant_ticks_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        mkdir(folder.c_str(), 0700);
-        ASSERT_EQ(chdir(folder.c_str()), 0);
-        std::remove("ticks.inc");
+        working = enterTestFolder();
+        if (HasFatalFailure())
+            return;
         recordedTickCount = 0;
         startMusicOffline(fixturePath("tone_mono_48k.mp3").c_str(), 180.0f);
     }
@@ -39,10 +35,7 @@ protected:
     {
         stopMusic();
         recordedTickCount = 0;
-        std::remove("ticks.inc");
-        if (chdir(home.c_str()) != 0)
-            ADD_FAILURE() << "cannot go back to " << home;
-        rmdir(folder.c_str());
+        leaveTestFolder(working);
     }
 };
 
