@@ -13,7 +13,9 @@
 #include "app/options.h"
 #include "app/outsize.h"
 #include "core/datapath.h"
+#include "core/errors.h"
 #include "core/frame.h"
+#include "core/outfile.h"
 #include "core/runstate.h"
 #include "core/songtime.h"
 #include "devtools/png.h"
@@ -75,23 +77,49 @@ void drawFrameAt(double t)
     drawFrameAtMillis(millisForPatterns(t));
 }
 
-// --size: ffmpeg scales the frame and writes the PNG, as it does for video.
+// --size: ffmpeg scales the frame and writes the PNG, as it does for video,
+// into a temporary file renamed over the name once it is complete.
 static bool writeScaledPng(const Options& options, const std::string& out, const std::vector<uint8_t>& rgb)
 {
+    OutputFile file;
+    std::string why;
+    if (!beginOutput(out, file, why)) {
+        logMessage(LOG_ERROR, "%s", why.c_str());
+        return false;
+    }
     std::vector<std::string> args = rawFrameInput(1.0);
     for (const std::string& a : {std::string("-vf"), outputFilter(options.outWidth, options.outHeight, false),
                                  std::string("-pix_fmt"), std::string("rgb24"), std::string("-frames:v"),
-                                 std::string("1"), std::string("-update"), std::string("1"), out})
+                                 std::string("1"), std::string("-update"), std::string("1"), file.temp})
         args.push_back(a);
     Encoder scaler;
     if (!startFfmpeg(args, &scaler)) {
-        std::fprintf(stderr, "zant: could not start ffmpeg: %s\n", std::strerror(errno));
+        logMessage(LOG_ERROR, "could not start ffmpeg: %s", std::strerror(errno));
+        abandonOutput(file);
         return false;
     }
     bool sent = writeToEncoder(scaler, rgb.data(), rgb.size());
     if (!finishEncoder(scaler) || !sent) {
-        std::fprintf(stderr, "zant: ffmpeg could not write %s\n", out.c_str());
+        logMessage(LOG_ERROR, "ffmpeg could not write %s (disk full?); nothing was changed", out.c_str());
+        abandonOutput(file);
         return false;
+    }
+    if (!commitOutput(file, why)) {
+        logMessage(LOG_ERROR, "%s", why.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Names that are devices, folders or pipes are refused before start-up.
+static bool outputNamesUsable(const Options& options)
+{
+    for (const std::string& out : options.outs) {
+        std::string why;
+        if (!outputNameUsable(out, why)) {
+            logMessage(LOG_ERROR, "--out %s", why.c_str());
+            return false;
+        }
     }
     return true;
 }
@@ -105,9 +133,12 @@ int runStills(const Options& options)
                      "(install the ffmpeg package)\n");
         return 1;
     }
+    if (!outputNamesUsable(options))
+        return 1;
     if (!headlessStartup())
         return 1;
     signal(SIGPIPE, SIG_IGN);  // a failed ffmpeg shows up as a failed write
+    signal(SIGXFSZ, SIG_IGN);  // and so does a size limit
     std::vector<uint8_t> rgb;
     for (size_t i = 0; i < options.stills.size(); i++) {
         drawFrameAt(options.stills[i]);

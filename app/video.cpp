@@ -26,7 +26,9 @@
 #include "app/options.h"
 #include "app/outsize.h"
 #include "core/datapath.h"
+#include "core/errors.h"
 #include "core/frame.h"
+#include "core/outfile.h"
 #include "core/songtime.h"
 #include "devtools/png.h"
 #include "devtools/readback.h"
@@ -50,6 +52,7 @@ struct VideoJob {
     int toMs = 0;
     long frames = 0;
     Encoder encoder;  // pid -1 while PNGs are written here
+    OutputFile file;  // the video's temporary file, renamed over `out` at the end
 };
 
 static bool endsWith(const std::string& s, const char* tail)
@@ -117,6 +120,10 @@ static int checkRequest(const Options& o, VideoJob& job)
                      job.out.c_str());
         return 2;
     }
+    if (!job.pngSequence && !outputNameUsable(job.out, why)) {
+        std::fprintf(stderr, "zant: --render %s\n", why.c_str());
+        return 1;
+    }
     std::string folder = folderOf(job.out);
     struct stat st;
     if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
@@ -157,6 +164,13 @@ static int checkRange(const Options& o, VideoJob& job)
         std::fprintf(stderr, "zant: the range holds no whole frame at %g fps\n", job.fps);
         return 2;
     }
+    std::string why;
+    for (long k = 0; job.pngSequence && k < job.frames; k++) {
+        if (!outputNameUsable(frameName(job.pattern, k), why)) {
+            logMessage(LOG_ERROR, "--render %s", why.c_str());
+            return 1;
+        }
+    }
     return 0;
 }
 
@@ -187,17 +201,17 @@ static std::vector<std::string> videoArguments(const VideoJob& job)
     }
     for (const char* a : {"-c:a", "aac", "-b:a", "192k", "-shortest"})
         args.push_back(a);
-    args.push_back(job.out);
+    args.push_back(job.file.temp);
     return args;
 }
 
 // Scaled PNG sequences come from ffmpeg's image writer, numbered from 0 like
-// the ones written here.
+// the ones written here, each renamed into place once complete.
 static std::vector<std::string> scaledPngArguments(const VideoJob& job)
 {
     std::vector<std::string> args = rawFrameInput(job.fps);
     std::vector<std::string> rest = {
-        "-vf",  outputFilter(job.width, job.height, false), "-pix_fmt", "rgb24", "-f", "image2", "-start_number", "0",
+        "-vf",  outputFilter(job.width, job.height, false), "-pix_fmt", "rgb24", "-f", "image2", "-atomic_writing", "1", "-start_number", "0",
         job.out};
     args.insert(args.end(), rest.begin(), rest.end());
     return args;
@@ -207,7 +221,19 @@ static bool startEncoder(VideoJob& job)
 {
     if (job.pngSequence && !scaled(job))
         return true;
-    return startFfmpeg(job.pngSequence ? scaledPngArguments(job) : videoArguments(job), &job.encoder);
+    std::string why;
+    if (!job.pngSequence && !beginOutput(job.out, job.file, why)) {
+        logMessage(LOG_ERROR, "%s", why.c_str());
+        return false;
+    }
+    if (job.file.fd >= 0)
+        close(job.file.fd);  // ffmpeg opens it by name
+    job.file.fd = -1;
+    if (startFfmpeg(job.pngSequence ? scaledPngArguments(job) : videoArguments(job), &job.encoder))
+        return true;
+    logMessage(LOG_ERROR, "could not start ffmpeg: %s", std::strerror(errno));
+    abandonOutput(job.file);
+    return false;
 }
 
 static void reportProgress(long done, long total, double seconds, bool final)
@@ -291,14 +317,23 @@ static int renderFrames(VideoJob& job)
     frameQueueFree();
     bool viaFfmpeg = job.encoder.pid >= 0;
     if (viaFfmpeg && !finishEncoder(job.encoder)) {
-        std::fprintf(stderr, "\nzant: ffmpeg could not write %s (disk full?)\n", job.out.c_str());
+        abandonOutput(job.file);
+        std::fprintf(stderr, "\n");
+        logMessage(LOG_ERROR, "ffmpeg could not write %s (disk full?); nothing was changed there", job.out.c_str());
         return 1;
     }
     double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     reportProgress(written, job.frames, secs, true);
+    std::string why;
     if (!ok) {
+        abandonOutput(job.file);
         if (viaFfmpeg)
-            std::fprintf(stderr, "zant: ffmpeg stopped taking frames; %s is incomplete\n", job.out.c_str());
+            logMessage(LOG_ERROR, "ffmpeg stopped taking frames; nothing was changed at %s", job.out.c_str());
+        return 1;
+    }
+    // An interrupted render still leaves the playable part under the name.
+    if (!job.file.temp.empty() && !commitOutput(job.file, why)) {
+        logMessage(LOG_ERROR, "%s", why.c_str());
         return 1;
     }
     if (interrupted)
@@ -321,9 +356,7 @@ int runVideo(const Options& options)
     signal(SIGXFSZ, SIG_IGN);  // a full disk or size limit shows up as a failed write
     signal(SIGINT, onInterrupt);
     signal(SIGTERM, onInterrupt);
-    if (!startEncoder(job)) {
-        std::fprintf(stderr, "zant: could not start ffmpeg: %s\n", std::strerror(errno));
+    if (!startEncoder(job))
         return 1;
-    }
     return renderFrames(job);
 }

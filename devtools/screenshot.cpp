@@ -6,9 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <unistd.h>
 
+#include "core/errors.h"
 #include "core/frame.h"
+#include "core/outfile.h"
 #include "platform/window.h"
 #include "platform/gl.h"
 
@@ -43,18 +46,23 @@ void makeBmpHeader(uint8_t header[54], int width, int height)
     put32(header + 34, imageSize);
 }
 
-// A file that can't be written costs the picture, never the show. True when
-// the whole file went out.
+// A file that can't be written costs the picture, never the show. It goes to
+// a temporary file renamed into place once whole, so a full disk leaves no
+// half picture under the name. True when the whole file went out.
 static bool writeBmp(const char* name, const uint8_t* bgr, int width, int height)
 {
-    FILE* file = std::fopen(name, "wb");
+    OutputFile out;
+    std::string why;
+    FILE* file = beginOutput(name, out, why) ? fdopen(out.fd, "wb") : nullptr;
     if (!file) {
-        std::fprintf(stderr,
-                     "zant: warning: cannot create %s (%s); no picture saved. "
-                     "Run zant from a folder you can write to.\n",
-                     name, std::strerror(errno));
+        if (out.fd >= 0)
+            why = std::string(name) + ": " + std::strerror(errno);
+        logMessage(LOG_WARNING, "cannot create %s; no picture saved. Run zant from a folder you can write to.",
+                   why.c_str());
+        abandonOutput(out);
         return false;
     }
+    out.fd = -1;
     uint8_t header[54];
     makeBmpHeader(header, width, height);
     size_t pixels = (size_t)width * height * 3;
@@ -62,9 +70,16 @@ static bool writeBmp(const char* name, const uint8_t* bgr, int width, int height
     ok = ok && std::fwrite(header + 14, 1, 40, file) == 40;
     ok = ok && std::fwrite(bgr, 1, pixels, file) == pixels;
     ok = std::fclose(file) == 0 && ok;
-    if (!ok)
-        std::fprintf(stderr, "zant: warning: could not write all of %s (%s)\n", name, std::strerror(errno));
-    return ok;
+    if (!ok) {
+        logMessage(LOG_WARNING, "could not write all of %s (%s); no picture saved", name, std::strerror(errno));
+        abandonOutput(out);
+        return false;
+    }
+    if (!commitOutput(out, why)) {
+        logMessage(LOG_WARNING, "could not save %s; no picture saved", why.c_str());
+        return false;
+    }
+    return true;
 }
 
 static void* allocateZeroed(size_t bytes, const char* what)
