@@ -52,7 +52,7 @@ void drawShowFrame()
         if (overlayEnabled)
             drawStatusOverlay(t, ms);
         if (bandMeterEnabled)
-            drawBandMeter(t);
+            drawBandMeter(t, ms);
     }
     swapFrame();
     checkGlError();

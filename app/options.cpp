@@ -7,6 +7,8 @@
 #include <cstdlib>
 
 #include "core/songtime.h"
+#include "music/music.h"
+#include "scenes/timeline.h"
 
 #include "app/outsize.h"
 
@@ -114,6 +116,51 @@ static int checkSize(Options& o)
     return -1;
 }
 
+// A pattern is 16 beats at the show's 180 beats per minute.
+static const double patternSeconds = 16.0 * 60.0 / 180.0;
+
+std::string sceneTableText()
+{
+    char line[200];
+    std::snprintf(line, sizeof line, "The show by pattern (16 beats, %.2f s each; every song time the options take is in patterns):\n",
+                  patternSeconds);
+    std::string text = line;
+    for (int i = 0; i < timelineRowCount; i++) {
+        const TimelineRow& row = timelineRows[i];
+        char range[32];
+        if (i + 1 < timelineRowCount)
+            std::snprintf(range, sizeof range, "%g-%g", row.from, timelineRows[i + 1].from);
+        else
+            std::snprintf(range, sizeof range, "%g-end", row.from);
+        std::snprintf(line, sizeof line, "  %-7s %-15s %s\n", range, row.scene, row.effects);
+        text += line;
+    }
+    return text;
+}
+
+std::string songLengthText(int songMillis)
+{
+    if (songMillis < 0)
+        return "";
+    long tenths = std::lround(songMillis / 100.0);  // 59.96 s is 1:00.0, not 0:60.0
+    char line[160];
+    std::snprintf(line, sizeof line, "%.2f patterns (%ld:%02ld.%ld)", songMillis / 1000.0 / patternSeconds,
+                  tenths / 600, tenths % 600 / 10, tenths % 10);
+    return line;
+}
+
+// The song's length as the data folder a run would use holds it.
+static std::string showSummary(const std::string& requestedData)
+{
+    std::string text = sceneTableText();
+    std::string report;
+    std::string folder = chooseDataFolder(requestedData, report);
+    std::string length = folder.empty() ? "" : songLengthText(probeSongMillis((folder + "/tunemix.mp3").c_str()));
+    if (!length.empty())
+        text += "The song in " + folder + " lasts " + length + ".\n";
+    return text;
+}
+
 int parseOptions(int argc, char** argv, Options& options)
 {
     CLI::App app{"ZANT: a real-time audiovisual show", "zant"};
@@ -122,7 +169,7 @@ int parseOptions(int argc, char** argv, Options& options)
                "  p pause, , and . frame back/on (< and > a beat), [ and ] loop start/end, l loop on/off,\n"
                "  r reload the data folder");
     app.set_version_flag("--version", std::string("zant ") + ZANT_VERSION);
-    app.footer([]() { return dataFolderSummary(); });
+    app.footer([&options]() { return showSummary(options.dataDir) + dataFolderSummary(); });
     bool windowed = false, fullscreen = false;
     addDisplayOptions(app, options, windowed, fullscreen);
     addSoundOptions(app, options);

@@ -34,6 +34,12 @@ struct Options {
     bool watch = false;  // reload data files as they change
 };
 
+// For --help and the manual: the timeline's rows with their pattern
+// ranges, one a line, and a song length in ms as "38.01 patterns (3:22.7)"
+// (empty for a negative length).
+std::string sceneTableText();
+std::string songLengthText(int songMillis);
+
 // Parses argv. Returns -1 to go on, or the exit status to leave with
 // (0 after --help/--version, 2 after a usage error).
 int parseOptions(int argc, char** argv, Options& options);

@@ -324,12 +324,31 @@ static void drawMeterBar(float level, float full, float y)
     }
 }
 
-void drawBandMeter(float songTime)
+long long frameAtMillis(int songMillis)
+{
+    if (songMillis < 0)
+        return 0;
+    return ((long long)songMillis * 60 + 59) / 1000;
+}
+
+void formatWhereLine(float songTime, int songMillis, char line[STATUS_LINE_SIZE])
+{
+    double t = songTime > 0.0f ? (double)songTime : 0.0;
+    int pattern = (int)std::floor(t);
+    int row = (int)std::floor((t - pattern) * 16.0);
+    std::snprintf(line, STATUS_LINE_SIZE, "%s  %d:%02d  %.2f s  frame %lld", sceneNameAt(songTime), pattern, row,
+                  songMillis / 1000.0, frameAtMillis(songMillis));
+}
+
+void drawBandMeter(float songTime, int songMillis)
 {
     BandMeter meter = bandMeterAt(songTime, bandEnergy);
     char lines[2][STATUS_LINE_SIZE];
     formatBandMeterLines(meter, lines);
+    char where[STATUS_LINE_SIZE];
+    formatWhereLine(songTime, songMillis, where);
     beginInvertedText();
+    drawStatusLine(where, 0.3f, 0.22f);
     drawStatusLine(lines[0], 0.3f, 0.18f);
     drawStatusLine(lines[1], 0.3f, 0.14f);
     drawMeterBar(meter.smearLevel, meter.smearFull, 0.182f);

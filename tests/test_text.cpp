@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -512,4 +513,26 @@ TEST_F(StatusOverlay, TheEOfVersHasItsCrossbarAtEveryLineHeight)
         }
     }
     EXPECT_EQ(checked, 60);
+}
+
+// The band meter's panel starts with where the show is, in its own line
+// above the two meter lines, inverted like them.
+TEST_F(StatusOverlay, BandMeterPanelSaysWhereTheShowIs)
+{
+    const uint8_t bg[3] = {51, 102, 153};
+    clearTo(bg);
+    drawBandMeter(12.5f, 66666);
+    auto rgb = readPixelsRgb(0, 0, 640, 480);
+    writePngRgb(ZANT_BINARY_DIR "/test_text_band_meter.png", rgb, 640, 480);
+    Ink all = inkOf(rgb, bg, 0, 480);
+    EXPECT_EQ(all.other, 0);
+    Ink where = inkOf(rgb, bg, 101, 118);  // baseline at 0.22 of 480
+    EXPECT_GT(where.count, 200);
+    Ink gapAbove = inkOf(rgb, bg, 118, 480);
+    EXPECT_EQ(gapAbove.count, 0);
+    // "column hall  12:08  66.67 s  frame 4000" is centred 0.075 em a letter right of 30 %.
+    char line[STATUS_LINE_SIZE];
+    formatWhereLine(12.5f, 66666, line);
+    double centre = 0.3 * 640 + 0.075 * std::strlen(line) * 16;
+    EXPECT_NEAR(0.5 * (where.minX + where.maxX), centre, 12);
 }
