@@ -6,20 +6,21 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/errors.h"
 #include "core/songtime.h"
 #include "music/music.h"
 #include "scenes/timeline.h"
 
 #include "app/outsize.h"
 
+// Limits are checked after parsing, so the help shows plain option lines.
 static void addDisplayOptions(CLI::App& app, Options& o, bool& windowed, bool& fullscreen)
 {
-    auto* w = app.add_flag("--windowed", windowed, "Run in a 640x480 window (skip the question)");
-    auto* f = app.add_flag("--fullscreen", fullscreen, "Switch the display to 640x480 (skip the question)");
-    w->excludes(f);
+    app.add_flag("--windowed", windowed, "Run in a 640x480 window (skip the question)");
+    app.add_flag("--fullscreen", fullscreen, "Switch the display to 640x480 (skip the question)");
     app.add_flag("--fullscreen-desktop", o.fullscreenDesktop,
                  "Fullscreen at the desktop's resolution, picture kept 4:3");
-    app.add_option("--scale", o.scale, "Window scale factor (2 gives 1280x960)")->check(CLI::Range(1, 8));
+    app.add_option("--scale", o.scale, "Window scale factor, 1 to 8 (2 gives 1280x960)")->type_name("N");
     app.add_flag_callback(
         "--no-vsync", [&o]() { o.vsync = false; }, "Don't wait for the vertical blank");
 }
@@ -28,11 +29,11 @@ static void addSoundOptions(CLI::App& app, Options& o)
 {
     app.add_flag("--nosound", o.nosound, "Open no audio device; the song plays silently on the clock");
     app.add_option("--audio-offset", o.audioOffsetMs,
-                   "Milliseconds the picture runs behind the sound (for laggy outputs)");
-    app.add_option("--data", o.dataDir, "Folder with tunemix.mp3 and the pictures (default: searched, see below)");
-    app.add_option("--start", o.startPattern, "Start the show at pattern P");
+                   "Milliseconds the picture runs behind the sound (for laggy outputs)")->type_name("MS");
+    app.add_option("--data", o.dataDir, "Folder with tunemix.mp3 and the pictures (default: searched, see below)")->type_name("DIR");
+    app.add_option("--start", o.startPattern, "Start the show at pattern P")->type_name("P");
     app.add_option("--freeze", o.freezePattern,
-                   "Hold the show at pattern P, silent, to study one moment (keys still seek)");
+                   "Hold the show at pattern P, silent, to study one moment (keys still seek)")->type_name("P");
 }
 
 static void addDevOptions(CLI::App& app, Options& o, std::string& loop)
@@ -85,17 +86,23 @@ bool loopFitsSong(const Options& options, int songMillis)
 static void addHeadlessOptions(CLI::App& app, Options& o)
 {
     app.add_option("--still", o.stills, "Render the frame at song time T (patterns) headless; repeatable")
+        ->type_name("T")
         ->allow_extra_args(false)
         ->take_all();
     app.add_option("--out", o.outs, "PNG file for the matching --still; repeatable")
+        ->type_name("FILE.png")
         ->allow_extra_args(false)
         ->take_all();
-    app.add_option("--render", o.renderOut, "Render the show headless to a video (.mp4/.mkv) or PNG pattern");
-    app.add_option("--fps", o.fps, "Frames per second for --render")->capture_default_str();
-    app.add_option("--from", o.fromPattern, "First pattern for --render");
-    app.add_option("--to", o.toPattern, "Last pattern for --render (default: end of song)");
+    app.add_option("--render", o.renderOut, "Render the show headless to a video (.mp4/.mkv) or PNG pattern")->type_name("OUT");
+    app.add_option("--fps", o.fps, "Frames per second for --render")->type_name("N")->capture_default_str();
+    app.add_option("--from", o.fromPattern, "First pattern for --render")->type_name("P");
+    app.add_option("--to", o.toPattern, "Last pattern for --render (default: end of song)")->type_name("P");
     app.add_option("--size", o.sizeText,
-                   "Output size for --render and --still, e.g. 1920x1080: the show scaled up, kept 4:3 on black");
+                   "Output size for --render and --still, e.g. 1920x1080: the show scaled up, kept 4:3 on black")
+        ->type_name("WxH");
+    app.add_option("--crf", o.crf, "Video quality for --render, 0 (lossless) to 51 (smallest); default 18")
+        ->type_name("N");
+    app.add_flag("--overwrite", o.overwrite, "Let --render replace a video or frames that already exist");
 }
 
 // A size is checked before any start-up work, so a typo costs nothing.
@@ -161,6 +168,33 @@ static std::string showSummary(const std::string& requestedData)
     return text;
 }
 
+static bool checkLimits(const CLI::App& app, Options& o, bool windowed, bool fullscreen)
+{
+    if (windowed && fullscreen) {
+        logMessage(LOG_ERROR, "--windowed and --fullscreen: give one of them");
+        return false;
+    }
+    if (o.scale < 1 || o.scale > 8) {
+        logMessage(LOG_ERROR, "--scale %d: give a whole factor from 1 to 8", o.scale);
+        return false;
+    }
+    o.crfGiven = app.count("--crf") > 0;
+    bool video = !o.renderOut.empty() && o.renderOut.find('%') == std::string::npos;
+    if (o.crfGiven && !video) {
+        logMessage(LOG_ERROR, "--crf is for --render to a video (.mp4 or .mkv)");
+        return false;
+    }
+    if (o.crf < 0 || o.crf > 51) {
+        logMessage(LOG_ERROR, "--crf %d: give a quality from 0 (lossless) to 51 (smallest file)", o.crf);
+        return false;
+    }
+    if (o.overwrite && o.renderOut.empty()) {
+        logMessage(LOG_ERROR, "--overwrite is for --render (--still always replaces its --out)");
+        return false;
+    }
+    return true;
+}
+
 int parseOptions(int argc, char** argv, Options& options)
 {
     CLI::App app{"ZANT: a real-time audiovisual show", "zant"};
@@ -183,9 +217,11 @@ int parseOptions(int argc, char** argv, Options& options)
     } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        app.exit(e);
+        logMessage(LOG_ERROR, "%s (zant --help lists the options)", e.what());
         return 2;
     }
+    if (!checkLimits(app, options, windowed, fullscreen))
+        return 2;
     if (windowed)
         options.fullscreenChoice = 0;
     if (fullscreen)

@@ -24,6 +24,9 @@ struct Options {
     double fromPattern = 0.0;
     double toPattern = -1.0;     // -1: end of song
     std::string sizeText;        // --size as given
+    int crf = 18;                // x264's quality for --render videos: 0 lossless .. 51 smallest
+    bool crfGiven = false;
+    bool overwrite = false;      // --render may replace existing files
     int outWidth = FRAME_WIDTH;  // what --size asked for, checked
     int outHeight = FRAME_HEIGHT;
     int scale = 1;

@@ -48,6 +48,8 @@ struct VideoJob {
     int width = FRAME_WIDTH;  // what is written; frames are drawn at 640x480
     int height = FRAME_HEIGHT;
     double fps = 60.0;
+    int crf = 18;
+    bool overwrite = false;
     int fromMs = 0;
     int toMs = 0;
     long frames = 0;
@@ -67,6 +69,23 @@ static std::string folderOf(const std::string& path)
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Like mkdir -p: a PNG sequence's folder need not exist yet. Folders with a
+// frame number in them are left to fail at the first frame.
+static bool makeFolders(const std::string& folder, std::string& why)
+{
+    struct stat st;
+    if (folder.find('%') != std::string::npos || stat(folder.c_str(), &st) == 0)
+        return true;
+    std::string parent = folderOf(folder);
+    if (parent != folder && !makeFolders(parent, why))
+        return false;
+    if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
+        why = folder + " (" + std::strerror(errno) + ")";
+        return false;
+    }
+    return true;
 }
 
 // access() says yes to root everywhere; making a file is the real test.
@@ -91,6 +110,8 @@ static int checkRequest(const Options& o, VideoJob& job)
 {
     job.out = o.renderOut;
     job.fps = o.fps;
+    job.crf = o.crf;
+    job.overwrite = o.overwrite;
     job.width = o.outWidth;
     job.height = o.outHeight;
     job.pngSequence = job.out.find('%') != std::string::npos;
@@ -124,7 +145,15 @@ static int checkRequest(const Options& o, VideoJob& job)
         std::fprintf(stderr, "zant: --render %s\n", why.c_str());
         return 1;
     }
+    if (!job.pngSequence && !job.overwrite && access(job.out.c_str(), F_OK) == 0) {
+        logMessage(LOG_ERROR, "--render %s: the file exists; add --overwrite to replace it", job.out.c_str());
+        return 1;
+    }
     std::string folder = folderOf(job.out);
+    if (job.pngSequence && !makeFolders(folder, why)) {
+        logMessage(LOG_ERROR, "--render %s: cannot make the folder %s", job.out.c_str(), why.c_str());
+        return 1;
+    }
     struct stat st;
     if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
         std::fprintf(stderr, "zant: output folder %s does not exist\n", folder.c_str());
@@ -166,8 +195,14 @@ static int checkRange(const Options& o, VideoJob& job)
     }
     std::string why;
     for (long k = 0; job.pngSequence && k < job.frames; k++) {
-        if (!outputNameUsable(frameName(job.pattern, k), why)) {
+        std::string name = frameName(job.pattern, k);
+        if (!outputNameUsable(name, why)) {
             logMessage(LOG_ERROR, "--render %s", why.c_str());
+            return 1;
+        }
+        if (!job.overwrite && access(name.c_str(), F_OK) == 0) {
+            logMessage(LOG_ERROR, "--render %s: frame %s exists; add --overwrite to replace the frames",
+                       job.out.c_str(), name.c_str());
             return 1;
         }
     }
@@ -191,7 +226,7 @@ static std::vector<std::string> videoArguments(const VideoJob& job)
     std::vector<std::string> rest = {
         "-ss",      from,      "-t",      dur,    "-i",   dataPath("tunemix.mp3"),
         "-map",     "0:v",     "-map",    "1:a",  "-vf",  outputFilter(job.width, job.height, true),
-        "-c:v",     "libx264", "-preset", preset, "-crf", "18",
+        "-c:v",     "libx264", "-preset", preset, "-crf", std::to_string(job.crf),
         "-pix_fmt", "yuv420p"};
     args.insert(args.end(), rest.begin(), rest.end());
     if (scaled(job)) {

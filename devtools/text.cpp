@@ -201,8 +201,12 @@ void formatStatusLines(float songTime, double fps, char lines[3][STATUS_LINE_SIZ
     glGetIntegerv(GL_BLUE_BITS, &blue);
     glGetIntegerv(GL_ALPHA_BITS, &alpha);
     glGetIntegerv(GL_STENCIL_BITS, &stencil);
-    std::snprintf(lines[0], STATUS_LINE_SIZE, "t:%5.2f bpp:%i abits: %i zbits: %i fps: %5.2f", songTime,
-                  red + green + blue, alpha, depth, fps);
+    // Paused, two frames share a song time: no rate to show, rather than "inf".
+    char rate[32] = "   --";
+    if (std::isfinite(fps))
+        std::snprintf(rate, sizeof rate, "%5.2f", fps);
+    std::snprintf(lines[0], STATUS_LINE_SIZE, "t:%5.2f bpp:%i abits: %i zbits: %i fps: %s", songTime,
+                  red + green + blue, alpha, depth, rate);
     std::snprintf(lines[1], STATUS_LINE_SIZE, "xpos:%5.2f  ypos:%5.2f  zpos:%5.2f  xrot:%5.2f  yrot:%5.2f", xpos, ypos,
                   zpos, xrot, yrot);
     std::snprintf(lines[2], STATUS_LINE_SIZE, "ogl vers:%i.%i  stencilbits:%i/%i  VC:%i PC:%i", major, minor, stencil,
@@ -276,7 +280,7 @@ static void beginInvertedText()
 
 void drawStatusOverlay(float songTime, int songMillis)
 {
-    // Equal times give an infinite rate; printf shows it as "inf".
+    // Equal times (paused) give an infinite rate, shown as dashes.
     double fps = 1000.0 / ((double)songMillis - (double)previousOverlayMillis);
     char lines[3][STATUS_LINE_SIZE];
     formatStatusLines(songTime, fps, lines);

@@ -352,15 +352,21 @@ TEST_F(StatusOverlay, LinesFollowTheirFormats)
     EXPECT_GE(major, 1);
 }
 
-TEST_F(StatusOverlay, NonFiniteFrameRatePrintsAsItIs)
+// Paused, frames share a song time and the rate is infinite: dashes, not
+// "inf"; finite rates keep their digits, however large.
+TEST_F(StatusOverlay, NonFiniteFrameRatePrintsAsDashes)
 {
     char lines[3][STATUS_LINE_SIZE];
     formatStatusLines(123.456f, INFINITY, lines);
-    EXPECT_EQ(std::string(lines[0]), contextLineA("123.46", "  inf"));
+    EXPECT_EQ(std::string(lines[0]), contextLineA("123.46", "   --"));
     formatStatusLines(0.0f, -INFINITY, lines);
-    EXPECT_EQ(std::string(lines[0]), contextLineA(" 0.00", " -inf"));
+    EXPECT_EQ(std::string(lines[0]), contextLineA(" 0.00", "   --"));
     formatStatusLines(0.0f, NAN, lines);
-    EXPECT_NE(std::string(lines[0]).find("nan"), std::string::npos) << lines[0];
+    EXPECT_EQ(std::string(lines[0]), contextLineA(" 0.00", "   --"));
+    formatStatusLines(0.0f, 1000.0, lines);
+    EXPECT_EQ(std::string(lines[0]), contextLineA(" 0.00", "1000.00"));
+    formatStatusLines(0.0f, 0.0, lines);
+    EXPECT_EQ(std::string(lines[0]), contextLineA(" 0.00", " 0.00"));
 }
 
 // Every pixel is either the background or its inverse, never anything else.
