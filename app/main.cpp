@@ -18,6 +18,7 @@
 #include "core/songtime.h"
 #include "mesh/meshes.h"
 #include "music/music.h"
+#include "music/ticks.h"
 #include "platform/dialogs.h"
 #include "platform/events.h"
 #include "platform/window.h"
@@ -75,6 +76,7 @@ static int runShow(const Options& options)
     if (options.watch)
         startDataWatch();
     runFrameLoop(FrameLoopIo{pollEvent, windowProc, drawShowFrame});
+    writeUnsavedTicks();  // Escape wrote them; the song's end, a close or Ctrl+C did not
     stopDataWatch();
     stopMusic();
     destroyGlWindow();
