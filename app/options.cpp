@@ -29,11 +29,14 @@ static void addSoundOptions(CLI::App& app, Options& o)
 {
     app.add_flag("--nosound", o.nosound, "Open no audio device; the song plays silently on the clock");
     app.add_option("--audio-offset", o.audioOffsetMs,
-                   "Milliseconds the picture runs behind the sound (for laggy outputs)")->type_name("MS");
-    app.add_option("--data", o.dataDir, "Folder with tunemix.mp3 and the pictures (default: searched, see below)")->type_name("DIR");
+                   "Milliseconds the picture runs behind the sound (for laggy outputs)")
+        ->type_name("MS");
+    app.add_option("--data", o.dataDir, "Folder with tunemix.mp3 and the pictures (default: searched, see below)")
+        ->type_name("DIR");
     app.add_option("--start", o.startPattern, "Start the show at pattern P")->type_name("P");
     app.add_option("--freeze", o.freezePattern,
-                   "Hold the show at pattern P, silent, to study one moment (keys still seek)")->type_name("P");
+                   "Hold the show at pattern P, silent, to study one moment (keys still seek)")
+        ->type_name("P");
 }
 
 static void addDevOptions(CLI::App& app, Options& o, std::string& loop)
@@ -93,7 +96,8 @@ static void addHeadlessOptions(CLI::App& app, Options& o)
         ->type_name("FILE.png")
         ->allow_extra_args(false)
         ->take_all();
-    app.add_option("--render", o.renderOut, "Render the show headless to a video (.mp4/.mkv) or PNG pattern")->type_name("OUT");
+    app.add_option("--render", o.renderOut, "Render the show headless to a video (.mp4/.mkv) or PNG pattern")
+        ->type_name("OUT");
     app.add_option("--fps", o.fps, "Frames per second for --render")->type_name("N")->capture_default_str();
     app.add_option("--from", o.fromPattern, "First pattern for --render")->type_name("P");
     app.add_option("--to", o.toPattern, "Last pattern for --render (default: end of song)")->type_name("P");
@@ -129,7 +133,8 @@ static const double patternSeconds = 16.0 * 60.0 / 180.0;
 std::string sceneTableText()
 {
     char line[200];
-    std::snprintf(line, sizeof line, "The show by pattern (16 beats, %.2f s each; every song time the options take is in patterns):\n",
+    std::snprintf(line, sizeof line,
+                  "The show by pattern (16 beats, %.2f s each; every song time the options take is in patterns):\n",
                   patternSeconds);
     std::string text = line;
     for (int i = 0; i < timelineRowCount; i++) {

@@ -142,7 +142,7 @@ static int checkRequest(const Options& o, VideoJob& job)
         return 2;
     }
     if (!job.pngSequence && !outputNameUsable(job.out, why)) {
-        std::fprintf(stderr, "zant: --render %s\n", why.c_str());
+        logMessage(LOG_ERROR, "--render %s", why.c_str());
         return 1;
     }
     if (!job.pngSequence && !job.overwrite && access(job.out.c_str(), F_OK) == 0) {
@@ -245,9 +245,17 @@ static std::vector<std::string> videoArguments(const VideoJob& job)
 static std::vector<std::string> scaledPngArguments(const VideoJob& job)
 {
     std::vector<std::string> args = rawFrameInput(job.fps);
-    std::vector<std::string> rest = {
-        "-vf",  outputFilter(job.width, job.height, false), "-pix_fmt", "rgb24", "-f", "image2", "-atomic_writing", "1", "-start_number", "0",
-        job.out};
+    std::vector<std::string> rest = {"-vf",
+                                     outputFilter(job.width, job.height, false),
+                                     "-pix_fmt",
+                                     "rgb24",
+                                     "-f",
+                                     "image2",
+                                     "-atomic_writing",
+                                     "1",
+                                     "-start_number",
+                                     "0",
+                                     job.out};
     args.insert(args.end(), rest.begin(), rest.end());
     return args;
 }
@@ -351,14 +359,14 @@ static int renderFrames(VideoJob& job)
     long written = frameQueueWritten();
     frameQueueFree();
     bool viaFfmpeg = job.encoder.pid >= 0;
-    if (viaFfmpeg && !finishEncoder(job.encoder)) {
+    bool encoded = !viaFfmpeg || finishEncoder(job.encoder);
+    double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    reportProgress(written, job.frames, secs, true);
+    if (!encoded) {
         abandonOutput(job.file);
-        std::fprintf(stderr, "\n");
         logMessage(LOG_ERROR, "ffmpeg could not write %s (disk full?); nothing was changed there", job.out.c_str());
         return 1;
     }
-    double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    reportProgress(written, job.frames, secs, true);
     std::string why;
     if (!ok) {
         abandonOutput(job.file);

@@ -23,7 +23,9 @@ static void quietError(png_structp png, png_const_charp)
     png_longjmp(png, 1);
 }
 
-static void quietWarning(png_structp, png_const_charp) { }
+static void quietWarning(png_structp, png_const_charp)
+{
+}
 
 static bool writeRows(FILE* f, const uint8_t* rgb, int width, int height)
 {

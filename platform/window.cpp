@@ -209,8 +209,7 @@ void toggleDesktopFullscreen()
     if (!full && !scaledFrameReady())
         return;
     if (SDL_SetWindowFullscreen(windowHandle, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
-        logMessage(LOG_WARNING, "cannot switch %s: %s", full ? "back to the window" : "to fullscreen",
-                   SDL_GetError());
+        logMessage(LOG_WARNING, "cannot switch %s: %s", full ? "back to the window" : "to fullscreen", SDL_GetError());
         return;
     }
     modeSwitched = false;

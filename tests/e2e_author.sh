@@ -164,7 +164,7 @@ check "Space in the loop: ticks.inc holds pattern $l_start" \
   '[ -f "$work/ticks.inc" ] && grep -q "^ 64\*$l_start + [0-9]*,$" "$work/ticks.inc"'
 
 # --- --loop and --watch -------------------------------------------------------
-cp "$SRC"/data/bg1.jpg "$data/bg1.jpg"
+cp "$BIN"/data/bg1.jpg "$data/bg1.jpg"  # the default picture again
 rm -f "$work"/vkt*.bmp
 watch_script='
   xdotool key p
