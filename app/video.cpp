@@ -279,6 +279,13 @@ static bool startEncoder(VideoJob& job)
     return false;
 }
 
+// ffmpeg's atomic writing leaves its "NAME.tmp" behind when a frame fails.
+static void removeAtomicLeftovers(const VideoJob& job)
+{
+    for (long k = 0; job.pngSequence && scaled(job) && k < job.frames; k++)
+        unlink((frameName(job.pattern, k) + ".tmp").c_str());
+}
+
 static void reportProgress(long done, long total, double seconds, bool final)
 {
     static double lastPrinted = -1e9;
@@ -364,6 +371,7 @@ static int renderFrames(VideoJob& job)
     reportProgress(written, job.frames, secs, true);
     if (!encoded) {
         abandonOutput(job.file);
+        removeAtomicLeftovers(job);
         logMessage(LOG_ERROR, "ffmpeg could not write %s (disk full?); nothing was changed there", job.out.c_str());
         return 1;
     }

@@ -22,7 +22,12 @@ xvfb-run -a -s "-screen 0 1280x720x24" bash -c '
   fail=0
   check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
   wm=0
-  if command -v openbox >/dev/null; then openbox >/dev/null 2>&1 & wm=1; fi
+  if command -v openbox >/dev/null; then
+    openbox >/dev/null 2>&1 &
+    wm=1
+    # Windows made before the manager runs are not managed by it.
+    for i in $(seq 1 600); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break; sleep 0.1; done
+  fi
   if command -v xrandr >/dev/null; then
     check "the screen has no 640x480 mode" "! xrandr | grep -q \"^ *640x480 \""
   fi
@@ -51,7 +56,8 @@ xvfb-run -a -s "-screen 0 1280x720x24" bash -c '
       wid=$(xdotool search --name "^ZANT$" 2>/dev/null | head -1); [ -n "$wid" ] && break; sleep 0.1
     done
     [ -n "$wid" ] || { echo "FAIL: no window"; cat log.txt; kill $pid; exit 1; }
-    for i in $(seq 1 120); do
+    xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid" 2>/dev/null
+    for i in $(seq 1 240); do   # up to two minutes: start-up is slow on a loaded machine
       kill -0 $pid 2>/dev/null || { echo "FAIL: program ended early"; cat log.txt; exit 1; }
       xdotool key --window "$wid" Home 2>/dev/null; sleep 0.5
       grep -q "to pattern 0$" log.txt && break

@@ -36,6 +36,10 @@ check "size limit: the old picture is byte-identical" 'cmp -s "$work/keep.png" "
 limited "$ZANT" --render "$work/lim/seq/%05d.png" --fps 30 --from 6 --to 6.1 --overwrite 2>"$work/log"; rc=$?
 check "size limit: the PNG sequence fails (got $rc)" '[ $rc -eq 1 ]'
 check "size limit: the old frame is byte-identical" 'cmp -s "$work/keep.png" "$work/lim/seq/00000.png"'
+limited "$ZANT" --render "$work/lim/seq/%05d.png" --size 1280x720 --fps 30 --from 6 --to 6.1 --overwrite 2>"$work/log"
+rc=$?
+check "size limit: the scaled PNG sequence fails (got $rc)" '[ $rc -eq 1 ]'
+check "size limit: the old frame is still byte-identical" 'cmp -s "$work/keep.png" "$work/lim/seq/00000.png"'
 check "size limit: no temporary files left" 'only "$work/lim" "pic.png seq " && only "$work/lim/seq" "00000.png "'
 
 # A real full disk, where this test may mount one (it needs root).

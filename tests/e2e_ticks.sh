@@ -37,7 +37,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
       wid=$(xdotool search --name "^ZANT$" 2>/dev/null | head -1); [ -n "$wid" ] && break; sleep 0.1
     done
     [ -n "$wid" ] || { echo "FAIL: no window"; cat log.txt; kill $pid; exit 1; }
-    for i in $(seq 1 120); do
+    for i in $(seq 1 240); do   # up to two minutes: start-up is slow on a loaded machine
       kill -0 $pid 2>/dev/null || { echo "FAIL: program ended early"; cat log.txt; exit 1; }
       xdotool key --window "$wid" "$key" 2>/dev/null; sleep 0.5
       grep -q "$answer" log.txt && break
