@@ -31,6 +31,21 @@ static void openScaledDisplay(const DisplayOptions& options)
         fatalError(err);
 }
 
+// Many displays (virtual machines, laptop panels under Wayland, Xvfb) have
+// no 640x480 mode to switch to: the show then fills the desktop as
+// --fullscreen-desktop does, the picture kept 4:3 on black.
+static void openDesktopFullscreenInstead(const DisplayOptions& options)
+{
+    logMessage(LOG_INFO,
+               "the display has no %dx%d mode to switch to; showing the picture fullscreen at the desktop's "
+               "resolution, kept 4:3 (as --fullscreen-desktop does)",
+               screenwidth, screenheight);
+    DisplayOptions desktop = options;
+    desktop.fullscreenDesktop = true;
+    desktop.scale = 1;
+    openScaledDisplay(desktop);
+}
+
 bool openWindowDisplay(const DisplayOptions& options, std::string&)
 {
     setContextReadyHook(selectGlPath);
@@ -43,7 +58,9 @@ bool openWindowDisplay(const DisplayOptions& options, std::string&)
     // Only an explicit No gives a window.
     bool fullscreen =
         options.fullscreenChoice < 0 ? askYesNo("ZANT", "Fullscreen?") != 0 : options.fullscreenChoice == 1;
-    if (!createGlWindow(fullscreen, screenwidth, screenheight, 32, 32, "ZANT", 0, 0, options.vsync))
+    if (fullscreen && !displayHasMode(screenwidth, screenheight))
+        openDesktopFullscreenInstead(options);
+    else if (!createGlWindow(fullscreen, screenwidth, screenheight, 32, 32, "ZANT", 0, 0, options.vsync))
         initFailed(platformError());
     return true;
 }

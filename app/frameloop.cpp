@@ -51,7 +51,7 @@ unsigned int drawShowFrame()
         if (overlayEnabled)
             drawStatusOverlay(t, ms);
         if (bandMeterEnabled)
-            drawBandMeter(t);
+            drawBandMeter(t, ms);
     }
     swapFrame();
     return takeGlError();

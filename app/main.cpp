@@ -15,6 +15,7 @@
 #include "core/errors.h"
 #include "core/songtime.h"
 #include "music/music.h"
+#include "music/ticks.h"
 #include "platform/dialogs.h"
 #include "platform/events.h"
 #include "platform/window.h"
@@ -69,6 +70,7 @@ static int runShow(const Options& options)
     if (options.watch)
         startDataWatch();
     runFrameLoop(FrameLoopIo{pollEvent, windowProc, drawWindowFrame});
+    writeUnsavedTicks();  // Escape wrote them; the song's end, a close or Ctrl+C did not
     stopDataWatch();
     stopMusic();
     destroyGlWindow();

@@ -24,6 +24,9 @@ struct Options {
     double fromPattern = 0.0;
     double toPattern = -1.0;     // -1: end of song
     std::string sizeText;        // --size as given
+    int crf = 18;                // x264's quality for --render videos: 0 lossless .. 51 smallest
+    bool crfGiven = false;
+    bool overwrite = false;      // --render may replace existing files
     int outWidth = FRAME_WIDTH;  // what --size asked for, checked
     int outHeight = FRAME_HEIGHT;
     int scale = 1;
@@ -34,6 +37,12 @@ struct Options {
     bool watch = false;  // reload data files as they change
     bool gles = false;   // draw through the fixed-function layer on OpenGL ES 3
 };
+
+// For --help and the manual: the timeline's rows with their pattern
+// ranges, one a line, and a song length in ms as "38.01 patterns (3:22.7)"
+// (empty for a negative length).
+std::string sceneTableText();
+std::string songLengthText(int songMillis);
 
 // Parses argv. Returns -1 to go on, or the exit status to leave with
 // (0 after --help/--version, 2 after a usage error).

@@ -15,6 +15,8 @@
 #include "core/datapath.h"
 #include "core/errors.h"
 #include "core/frame.h"
+#include "core/outfile.h"
+#include "core/runstate.h"
 #include "core/songtime.h"
 #include "devtools/png.h"
 #include "music/music.h"
@@ -85,24 +87,49 @@ unsigned int drawFrameAt(double t)
     return drawFrameAtMillis(millisForPatterns(t));
 }
 
-// --size: ffmpeg scales the frame and writes the PNG, as it does for video.
+// --size: ffmpeg scales the frame and writes the PNG, as it does for video,
+// into a temporary file renamed over the name once it is complete.
 static bool writeScaledPng(const Options& options, const std::string& out, const std::vector<uint8_t>& rgb)
 {
+    OutputFile file;
+    std::string why;
+    if (!beginOutput(out, file, why)) {
+        logMessage(LOG_ERROR, "%s", why.c_str());
+        return false;
+    }
     std::vector<std::string> args = rawFrameInput(1.0);
     for (const std::string& a : {std::string("-vf"), outputFilter(options.outWidth, options.outHeight, false),
                                  std::string("-pix_fmt"), std::string("rgb24"), std::string("-frames:v"),
-                                 std::string("1"), std::string("-update"), std::string("1"), out})
+                                 std::string("1"), std::string("-update"), std::string("1"), file.temp})
         args.push_back(a);
     Encoder scaler;
-    std::string why;
     if (!startFfmpeg(args, &scaler, why)) {
         logMessage(LOG_ERROR, "could not start ffmpeg: %s", why.c_str());
+        abandonOutput(file);
         return false;
     }
     bool sent = writeToEncoder(scaler, rgb.data(), rgb.size());
     if (!finishEncoder(scaler) || !sent) {
-        logMessage(LOG_ERROR, "ffmpeg could not write %s", out.c_str());
+        logMessage(LOG_ERROR, "ffmpeg could not write %s (disk full?); nothing was changed", out.c_str());
+        abandonOutput(file);
         return false;
+    }
+    if (!commitOutput(file, why)) {
+        logMessage(LOG_ERROR, "%s", why.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Names that are devices, folders or pipes are refused before start-up.
+static bool outputNamesUsable(const Options& options)
+{
+    for (const std::string& out : options.outs) {
+        std::string why;
+        if (!outputNameUsable(out, why)) {
+            logMessage(LOG_ERROR, "--out %s", why.c_str());
+            return false;
+        }
     }
     return true;
 }
@@ -114,9 +141,11 @@ int runStills(const Options& options)
         logMessage(LOG_ERROR, "the ffmpeg command is needed for --size and was not found (install the ffmpeg package)");
         return 1;
     }
+    if (!outputNamesUsable(options))
+        return 1;
     if (!headlessStartup())
         return 1;
-    reportFailedWritesAsErrors();  // a failed ffmpeg shows up as a failed write
+    reportFailedWritesAsErrors();  // a failed ffmpeg or a size limit shows up as a failed write
     std::vector<uint8_t> rgb;
     for (size_t i = 0; i < options.stills.size(); i++) {
         if (unsigned int error = drawFrameAt(options.stills[i])) {

@@ -24,6 +24,7 @@
 #include "core/datapath.h"
 #include "core/errors.h"
 #include "core/frame.h"
+#include "core/outfile.h"
 #include "core/songtime.h"
 #include "devtools/png.h"
 #include "devtools/readback.h"
@@ -38,12 +39,15 @@ struct VideoJob {
     int width = FRAME_WIDTH;  // what is written; frames are drawn at 640x480
     int height = FRAME_HEIGHT;
     double fps = 60.0;
+    int crf = 18;
+    bool overwrite = false;
     int fromMs = 0;
     int toMs = 0;
     long frames = 0;
     unsigned int glError = 0;  // what stopped the drawing at frame failedFrame
     long failedFrame = 0;
     Encoder encoder;  // not running while PNGs are written here
+    OutputFile file;  // the video's temporary file, renamed over `out` at the end
 };
 
 static bool endsWith(const std::string& s, const char* tail)
@@ -58,6 +62,23 @@ static std::string folderOf(const std::string& path)
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Like mkdir -p: a PNG sequence's folder need not exist yet. Folders with a
+// frame number in them are left to fail at the first frame.
+static bool makeFolders(const std::string& folder, std::string& why)
+{
+    struct stat st;
+    if (folder.find('%') != std::string::npos || stat(folder.c_str(), &st) == 0)
+        return true;
+    std::string parent = folderOf(folder);
+    if (parent != folder && !makeFolders(parent, why))
+        return false;
+    if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
+        why = folder + " (" + std::strerror(errno) + ")";
+        return false;
+    }
+    return true;
 }
 
 // access() says yes to root everywhere; making a file is the real test.
@@ -82,6 +103,8 @@ static int checkRequest(const Options& o, VideoJob& job)
 {
     job.out = o.renderOut;
     job.fps = o.fps;
+    job.crf = o.crf;
+    job.overwrite = o.overwrite;
     job.width = o.outWidth;
     job.height = o.outHeight;
     job.pngSequence = job.out.find('%') != std::string::npos;
@@ -108,7 +131,19 @@ static int checkRequest(const Options& o, VideoJob& job)
                    job.out.c_str());
         return 2;
     }
+    if (!job.pngSequence && !outputNameUsable(job.out, why)) {
+        logMessage(LOG_ERROR, "--render %s", why.c_str());
+        return 1;
+    }
+    if (!job.pngSequence && !job.overwrite && access(job.out.c_str(), F_OK) == 0) {
+        logMessage(LOG_ERROR, "--render %s: the file exists; add --overwrite to replace it", job.out.c_str());
+        return 1;
+    }
     std::string folder = folderOf(job.out);
+    if (job.pngSequence && !makeFolders(folder, why)) {
+        logMessage(LOG_ERROR, "--render %s: cannot make the folder %s", job.out.c_str(), why.c_str());
+        return 1;
+    }
     struct stat st;
     if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
         logMessage(LOG_ERROR, "output folder %s does not exist", folder.c_str());
@@ -146,6 +181,19 @@ static int checkRange(const Options& o, VideoJob& job)
         logMessage(LOG_ERROR, "the range holds no whole frame at %g fps", job.fps);
         return 2;
     }
+    std::string why;
+    for (long k = 0; job.pngSequence && k < job.frames; k++) {
+        std::string name = frameName(job.pattern, k);
+        if (!outputNameUsable(name, why)) {
+            logMessage(LOG_ERROR, "--render %s", why.c_str());
+            return 1;
+        }
+        if (!job.overwrite && access(name.c_str(), F_OK) == 0) {
+            logMessage(LOG_ERROR, "--render %s: frame %s exists; add --overwrite to replace the frames",
+                       job.out.c_str(), name.c_str());
+            return 1;
+        }
+    }
     return 0;
 }
 
@@ -166,7 +214,7 @@ static std::vector<std::string> videoArguments(const VideoJob& job)
     std::vector<std::string> rest = {
         "-ss",      from,      "-t",      dur,    "-i",   dataPath("tunemix.mp3"),
         "-map",     "0:v",     "-map",    "1:a",  "-vf",  outputFilter(job.width, job.height, true),
-        "-c:v",     "libx264", "-preset", preset, "-crf", "18",
+        "-c:v",     "libx264", "-preset", preset, "-crf", std::to_string(job.crf),
         "-pix_fmt", "yuv420p"};
     args.insert(args.end(), rest.begin(), rest.end());
     if (scaled(job)) {
@@ -176,27 +224,54 @@ static std::vector<std::string> videoArguments(const VideoJob& job)
     }
     for (const char* a : {"-c:a", "aac", "-b:a", "192k", "-shortest"})
         args.push_back(a);
-    args.push_back(job.out);
+    args.push_back(job.file.temp);
     return args;
 }
 
 // Scaled PNG sequences come from ffmpeg's image writer, numbered from 0 like
-// the ones written here.
+// the ones written here, each renamed into place once complete.
 static std::vector<std::string> scaledPngArguments(const VideoJob& job)
 {
     std::vector<std::string> args = rawFrameInput(job.fps);
-    std::vector<std::string> rest = {
-        "-vf",  outputFilter(job.width, job.height, false), "-pix_fmt", "rgb24", "-f", "image2", "-start_number", "0",
-        job.out};
+    std::vector<std::string> rest = {"-vf",
+                                     outputFilter(job.width, job.height, false),
+                                     "-pix_fmt",
+                                     "rgb24",
+                                     "-f",
+                                     "image2",
+                                     "-atomic_writing",
+                                     "1",
+                                     "-start_number",
+                                     "0",
+                                     job.out};
     args.insert(args.end(), rest.begin(), rest.end());
     return args;
 }
 
-static bool startEncoder(VideoJob& job, std::string& why)
+static bool startEncoder(VideoJob& job)
 {
     if (job.pngSequence && !scaled(job))
         return true;
-    return startFfmpeg(job.pngSequence ? scaledPngArguments(job) : videoArguments(job), &job.encoder, why);
+    std::string why;
+    if (!job.pngSequence && !beginOutput(job.out, job.file, why)) {
+        logMessage(LOG_ERROR, "%s", why.c_str());
+        return false;
+    }
+    if (job.file.fd >= 0)
+        close(job.file.fd);  // ffmpeg opens it by name
+    job.file.fd = -1;
+    if (startFfmpeg(job.pngSequence ? scaledPngArguments(job) : videoArguments(job), &job.encoder, why))
+        return true;
+    logMessage(LOG_ERROR, "could not start ffmpeg: %s", why.c_str());
+    abandonOutput(job.file);
+    return false;
+}
+
+// ffmpeg's atomic writing leaves its "NAME.tmp" behind when a frame fails.
+static void removeAtomicLeftovers(const VideoJob& job)
+{
+    for (long k = 0; job.pngSequence && scaled(job) && k < job.frames; k++)
+        unlink((frameName(job.pattern, k) + ".tmp").c_str());
 }
 
 static void reportProgress(long done, long total, double seconds, bool final)
@@ -282,25 +357,38 @@ static int renderFrames(VideoJob& job)
     long written = frameQueueWritten();
     frameQueueFree();
     bool viaFfmpeg = encoderRunning(job.encoder);
-    if (viaFfmpeg && !finishEncoder(job.encoder)) {
-        logMessage(LOG_ERROR, "ffmpeg could not write %s (disk full?)", job.out.c_str());
-        return 1;
-    }
+    bool encoded = !viaFfmpeg || finishEncoder(job.encoder);
     double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     reportProgress(written, job.frames, secs, true);
+    if (!encoded) {
+        abandonOutput(job.file);
+        removeAtomicLeftovers(job);
+        logMessage(LOG_ERROR, "ffmpeg could not write %s (disk full?); nothing was changed there", job.out.c_str());
+        return 1;
+    }
+    const char* unfinished = job.pngSequence ? "is incomplete" : "was not written";
     if (job.glError) {
-        logMessage(LOG_ERROR, "the GL failed (%s) drawing frame %ld; %s is incomplete", glErrorName(job.glError),
-                   job.failedFrame, job.out.c_str());
+        abandonOutput(job.file);
+        logMessage(LOG_ERROR, "the GL failed (%s) drawing frame %ld; %s %s", glErrorName(job.glError),
+                   job.failedFrame, job.out.c_str(), unfinished);
         return 1;
     }
     if (*readbackFailure()) {
+        abandonOutput(job.file);
         logMessage(LOG_ERROR, "%s", readbackFailure());
-        logMessage(LOG_ERROR, "%s is incomplete", job.out.c_str());
+        logMessage(LOG_ERROR, "%s %s", job.out.c_str(), unfinished);
         return 1;
     }
     if (!ok) {
+        abandonOutput(job.file);
         if (viaFfmpeg)
-            logMessage(LOG_ERROR, "ffmpeg stopped taking frames; %s is incomplete", job.out.c_str());
+            logMessage(LOG_ERROR, "ffmpeg stopped taking frames; %s %s", job.out.c_str(), unfinished);
+        return 1;
+    }
+    // An interrupted render still leaves the playable part under the name.
+    std::string why;
+    if (!job.file.temp.empty() && !commitOutput(job.file, why)) {
+        logMessage(LOG_ERROR, "%s", why.c_str());
         return 1;
     }
     if (!interruptRequested())
@@ -322,10 +410,7 @@ int runVideo(const Options& options)
         return status;
     reportFailedWritesAsErrors();  // a full disk or size limit shows up as a failed write
     catchInterrupts();
-    std::string why;
-    if (!startEncoder(job, why)) {
-        logMessage(LOG_ERROR, "could not start ffmpeg: %s", why.c_str());
+    if (!startEncoder(job))
         return 1;
-    }
     return renderFrames(job);
 }

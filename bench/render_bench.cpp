@@ -123,7 +123,7 @@ static double fullRender(const std::string& zant, const Stretch& s, const char* 
     std::snprintf(to, sizeof to, "%.6f", patternsForMillis(s.toMs));
     std::string out = "/tmp/bench_render_" + std::to_string(getpid()) + ".mp4";
     std::vector<const char*> argv = {zant.c_str(), "--data", dataDir.c_str(), "--render", out.c_str(), "--fps", "60",
-                                     "--from",     from,     "--to",          to};
+                                     "--from",     from,     "--to",          to,   "--overwrite"};
     if (size) {
         argv.push_back("--size");
         argv.push_back(size);

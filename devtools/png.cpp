@@ -4,6 +4,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+#include "core/outfile.h"
 
 #include "platform/gl.h"
 
@@ -14,9 +17,19 @@ void readFrameRgb(std::vector<uint8_t>& rgb, int width, int height)
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
 }
 
+// The caller says what failed; libpng's own lines on stderr would only repeat it.
+static void quietError(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+static void quietWarning(png_structp, png_const_charp)
+{
+}
+
 static bool writeRows(FILE* f, const uint8_t* rgb, int width, int height)
 {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
@@ -38,18 +51,33 @@ static bool writeRows(FILE* f, const uint8_t* rgb, int width, int height)
     return true;
 }
 
+// The picture goes to a temporary file renamed over the name once complete:
+// a full disk or a failed encoder leaves what the name held untouched.
 bool writePng(const char* path, const uint8_t* rgb, int width, int height, char* err, int errSize)
 {
-    FILE* f = std::fopen(path, "wb");
-    if (!f) {
-        std::snprintf(err, errSize, "%s: %s", path, std::strerror(errno));
+    OutputFile out;
+    std::string why;
+    if (!beginOutput(path, out, why)) {
+        std::snprintf(err, errSize, "%s", why.c_str());
         return false;
     }
+    FILE* f = fdopen(out.fd, "wb");
+    if (!f) {
+        std::snprintf(err, errSize, "%s: %s", path, std::strerror(errno));
+        abandonOutput(out);
+        return false;
+    }
+    out.fd = -1;
     bool ok = writeRows(f, rgb, width, height);
-    if (std::fclose(f) != 0 || !ok) {
-        std::snprintf(err, errSize, "%s: could not write the PNG (%s)", path,
-                      ok ? std::strerror(errno) : "encoder error");
-        std::remove(path);
+    bool closed = std::fclose(f) == 0;
+    if (!closed || !ok) {
+        std::snprintf(err, errSize, "%s: could not write the PNG (%s); nothing was changed", path,
+                      ok ? std::strerror(errno) : "encoder error or disk full");
+        abandonOutput(out);
+        return false;
+    }
+    if (!commitOutput(out, why)) {
+        std::snprintf(err, errSize, "%s", why.c_str());
         return false;
     }
     return true;

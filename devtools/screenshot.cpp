@@ -6,9 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <unistd.h>
 
+#include "core/errors.h"
 #include "core/frame.h"
+#include "core/outfile.h"
 #include "platform/window.h"
 #include "platform/gl.h"
 
@@ -50,13 +53,22 @@ static std::string withErrno(const char* format, const char* name)
     return text;
 }
 
-// A file that can't be written costs the picture, never the show. Returns
-// why the whole file did not go out ("" when it did).
+// A file that can't be written costs the picture, never the show. It goes to
+// a temporary file renamed into place once whole, so a full disk leaves no
+// half picture under the name. Returns why the whole file did not go out
+// ("" when it did).
 static std::string writeBmp(const char* name, const uint8_t* bgr, int width, int height)
 {
-    FILE* file = std::fopen(name, "wb");
-    if (!file)
-        return withErrno("cannot create %s (%s); no picture saved. Run zant from a folder you can write to.", name);
+    OutputFile out;
+    std::string why;
+    FILE* file = beginOutput(name, out, why) ? fdopen(out.fd, "wb") : nullptr;
+    if (!file) {
+        if (out.fd >= 0)
+            why = std::string(name) + ": " + std::strerror(errno);
+        abandonOutput(out);
+        return "cannot create " + why + "; no picture saved. Run zant from a folder you can write to.";
+    }
+    out.fd = -1;
     uint8_t header[54];
     makeBmpHeader(header, width, height);
     size_t pixels = (size_t)width * height * 3;
@@ -64,7 +76,14 @@ static std::string writeBmp(const char* name, const uint8_t* bgr, int width, int
     ok = ok && std::fwrite(header + 14, 1, 40, file) == 40;
     ok = ok && std::fwrite(bgr, 1, pixels, file) == pixels;
     ok = std::fclose(file) == 0 && ok;
-    return ok ? "" : withErrno("could not write all of %s (%s)", name);
+    if (!ok) {
+        std::string failed = withErrno("could not write all of %s (%s); no picture saved", name);
+        abandonOutput(out);
+        return failed;
+    }
+    if (!commitOutput(out, why))
+        return "could not save " + why + "; no picture saved";
+    return "";
 }
 
 static void* allocateZeroed(size_t bytes, const char* what, std::string& why)

@@ -2,6 +2,9 @@
 
 #include <FTGL/ftgl.h>
 #include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -84,40 +87,68 @@ static void recordEmptyGlyphs()
     }
 }
 
+// The face asked for is a black-weight Arial (weight 900); the usual stand-in
+// is a bold (700) face whose horizontal strokes are thinner: Liberation Sans
+// Bold's e has a crossbar of 0.086 em, and at the overlay's em of 10.8 pixel
+// rows it lay between two rows of pixel centres and vanished ("vers" read
+// "vcrs"). Thickening every outline vertically by this much brings the face
+// toward the weight asked for and every stroke and counter of the overlay's
+// letters to more than a pixel row. Widths stay as they are, so glyphs never
+// reach into their neighbours (the overlay inverts each pixel once).
+static const float emboldenY = 0.02f;  // em
+
 // Front face at z 0, back face at -0.2, walls between; the list ends by
 // moving the pen on by the glyph's advance.
-static void recordGlyph(FTFont& font, int code)
+static void recordGlyph(FT_Face face, int code)
 {
-    wchar_t text[2] = {unicodeFor(code), 0};
     glNewList(fontListBase + code, GL_COMPILE);
-    glPushMatrix();
-    glScalef(1.0f / faceUnits, 1.0f / faceUnits, 1.0f / faceUnits);
-    FTPoint pen = font.Render(text, 1);
-    glPopMatrix();
-    float advance = pen.Xf() / faceUnits;
+    float advance = 0.0f;
+    if (FT_Load_Char(face, (FT_ULong)unicodeFor(code), FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) == 0 &&
+        face->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+        advance = (float)face->glyph->advance.x / 64.0f / faceUnits;
+        FT_Outline_EmboldenXY(&face->glyph->outline, 0, (FT_Pos)(emboldenY * faceUnits * 64.0f));
+        FTExtrudeGlyph glyph(face->glyph, extrusion * faceUnits, 0.0f, 0.0f, false);
+        glPushMatrix();
+        glScalef(1.0f / faceUnits, 1.0f / faceUnits, 1.0f / faceUnits);
+        glyph.Render(FTPoint(0.0, 0.0, 0.0), FTGL::RENDER_ALL);
+        glPopMatrix();
+    }
     glTranslatef(advance, 0.0f, 0.0f);
     glEndList();
     glyphMetrics[code].gmfCellIncX = advance;
 }
 
+// Glyphs are loaded at one pixel per font unit of a 2048-unit face.
+static FT_Face openFace(FT_Library library, const char* path)
+{
+    FT_Face face = nullptr;
+    if (FT_New_Face(library, path, 0, &face) != 0)
+        return nullptr;
+    bool ok = FT_Select_Charmap(face, FT_ENCODING_UNICODE) == 0 &&
+        FT_Set_Char_Size(face, (FT_F26Dot6)(faceUnits * 64.0f), 0, 72, 72) == 0;
+    if (!ok) {
+        FT_Done_Face(face);
+        return nullptr;
+    }
+    return face;
+}
+
 bool createOutlineFontFrom(const char* path)
 {
     reserveFontLists();
-    FTExtrudeFont font(path);
-    // Glyph display lists of FTGL's own would nest inside ours.
-    font.UseDisplayList(false);
-    bool ok = font.Error() == 0 && font.FaceSize((unsigned)faceUnits, 72);
-    if (ok) {
-        font.Depth(extrusion * faceUnits);
-        font.CharMap(ft_encoding_unicode);
-    }
-    if (!ok) {
+    FT_Library library = nullptr;
+    FT_Face face = FT_Init_FreeType(&library) == 0 ? openFace(library, path) : nullptr;
+    if (!face) {
         logMessage(LOG_WARNING, "cannot load the overlay font \"%s\"; the status overlay stays blank", path);
         recordEmptyGlyphs();
+        if (library)
+            FT_Done_FreeType(library);
         return false;
     }
     for (int c = 0; c < FONT_GLYPHS; c++)
-        recordGlyph(font, c);
+        recordGlyph(face, c);
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
     return true;
 }
 
@@ -170,8 +201,12 @@ void formatStatusLines(float songTime, double fps, char lines[3][STATUS_LINE_SIZ
     glGetIntegerv(GL_BLUE_BITS, &blue);
     glGetIntegerv(GL_ALPHA_BITS, &alpha);
     glGetIntegerv(GL_STENCIL_BITS, &stencil);
-    std::snprintf(lines[0], STATUS_LINE_SIZE, "t:%5.2f bpp:%i abits: %i zbits: %i fps: %5.2f", songTime,
-                  red + green + blue, alpha, depth, fps);
+    // Paused, two frames share a song time: no rate to show, rather than "inf".
+    char rate[32] = "   --";
+    if (std::isfinite(fps))
+        std::snprintf(rate, sizeof rate, "%5.2f", fps);
+    std::snprintf(lines[0], STATUS_LINE_SIZE, "t:%5.2f bpp:%i abits: %i zbits: %i fps: %s", songTime,
+                  red + green + blue, alpha, depth, rate);
     std::snprintf(lines[1], STATUS_LINE_SIZE, "xpos:%5.2f  ypos:%5.2f  zpos:%5.2f  xrot:%5.2f  yrot:%5.2f", xpos, ypos,
                   zpos, xrot, yrot);
     std::snprintf(lines[2], STATUS_LINE_SIZE, "ogl vers:%i.%i  stencilbits:%i/%i  VC:%i PC:%i", major, minor, stencil,
@@ -245,7 +280,7 @@ static void beginInvertedText()
 
 void drawStatusOverlay(float songTime, int songMillis)
 {
-    // Equal times give an infinite rate; printf shows it as "inf".
+    // Equal times (paused) give an infinite rate, shown as dashes.
     double fps = 1000.0 / ((double)songMillis - (double)previousOverlayMillis);
     char lines[3][STATUS_LINE_SIZE];
     formatStatusLines(songTime, fps, lines);
@@ -293,12 +328,31 @@ static void drawMeterBar(float level, float full, float y)
     }
 }
 
-void drawBandMeter(float songTime)
+long long frameAtMillis(int songMillis)
+{
+    if (songMillis < 0)
+        return 0;
+    return ((long long)songMillis * 60 + 59) / 1000;
+}
+
+void formatWhereLine(float songTime, int songMillis, char line[STATUS_LINE_SIZE])
+{
+    double t = songTime > 0.0f ? (double)songTime : 0.0;
+    int pattern = (int)std::floor(t);
+    int row = (int)std::floor((t - pattern) * 16.0);
+    std::snprintf(line, STATUS_LINE_SIZE, "%s  %d:%02d  %.2f s  frame %lld", sceneNameAt(songTime), pattern, row,
+                  songMillis / 1000.0, frameAtMillis(songMillis));
+}
+
+void drawBandMeter(float songTime, int songMillis)
 {
     BandMeter meter = bandMeterAt(songTime, bandEnergy);
     char lines[2][STATUS_LINE_SIZE];
     formatBandMeterLines(meter, lines);
+    char where[STATUS_LINE_SIZE];
+    formatWhereLine(songTime, songMillis, where);
     beginInvertedText();
+    drawStatusLine(where, 0.3f, 0.22f);
     drawStatusLine(lines[0], 0.3f, 0.18f);
     drawStatusLine(lines[1], 0.3f, 0.14f);
     drawMeterBar(meter.smearLevel, meter.smearFull, 0.182f);

@@ -43,6 +43,12 @@ struct BandMeter {
 };
 BandMeter bandMeterAt(float songTime, const float bandLevels[4]);
 void formatBandMeterLines(const BandMeter& meter, char lines[2][STATUS_LINE_SIZE]);
-// The meter's two lines over the status lines, each with a bar of its level
-// and a mark where the effect is full.
-void drawBandMeter(float songTime);
+// Where the show is, for authors: the scene drawn, pattern:row (16 rows a
+// pattern), seconds and the frame number at 60 fps as --render counts them.
+void formatWhereLine(float songTime, int songMillis, char line[STATUS_LINE_SIZE]);
+// The 60 fps frame on screen at a millisecond: the last one --render would
+// draw at or before it (frame k shows millisecond floor(k * 1000 / 60)).
+long long frameAtMillis(int songMillis);
+// Above the status lines: where the show is, then the meter's two lines,
+// each with a bar of its level and a mark where the effect is full.
+void drawBandMeter(float songTime, int songMillis);

@@ -9,6 +9,7 @@
 
 int recordedTicks[TICK_CAPACITY];
 int recordedTickCount = 0;
+static bool ticksUnsaved = false;
 
 void recordTick()
 {
@@ -16,6 +17,13 @@ void recordTick()
         return;
     recordedTicks[recordedTickCount] = (int)(songTime() * 64.0);
     recordedTickCount++;
+    ticksUnsaved = true;
+}
+
+void writeUnsavedTicks()
+{
+    if (ticksUnsaved && recordedTickCount > 0)
+        writeTickFile();
 }
 
 // Pattern by arithmetic shift, row as the remainder with the tick's sign.
@@ -31,5 +39,10 @@ void writeTickFile()
     for (int i = 0; i < recordedTickCount; i++)
         std::fprintf(file, " 64*%i + %i,\n", recordedTicks[i] >> 6, recordedTicks[i] % 64);
     std::fprintf(file, "};\n");
-    std::fclose(file);
+    bool written = !std::ferror(file);
+    if (std::fclose(file) == 0 && written)
+        ticksUnsaved = false;
+    else
+        logMessage(LOG_WARNING, "could not write all of ticks.inc (%s); the ticks were not saved",
+                   std::strerror(errno));
 }

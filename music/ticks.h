@@ -12,3 +12,7 @@ void recordTick();
 // Writes every tick so far to "ticks.inc" in the working directory; if the
 // file can't be made, says so on stderr and carries on.
 void writeTickFile();
+// At the end of a run however it ends (the song's end, the window closed,
+// Ctrl+C): writes "ticks.inc" when a tick was recorded after the last
+// successful write, so no tap is lost.
+void writeUnsavedTicks();

@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <cstring>
 
+#include "platform/window.h"
+
 static KeyCode keyCodeOf(SDL_Keycode sym)
 {
     switch (sym) {
@@ -27,6 +29,14 @@ static int modsOf(Uint16 mod)
         ((mod & KMOD_ALT) ? KEYMOD_ALT : 0);
 }
 
+// F11 and Alt+Enter belong to the desktop, not to the show's keys.
+static bool isFullscreenToggle(const SDL_KeyboardEvent& key)
+{
+    SDL_Keycode sym = key.keysym.sym;
+    bool enter = sym == SDLK_RETURN || sym == SDLK_KP_ENTER;
+    return !key.repeat && (sym == SDLK_F11 || (enter && (key.keysym.mod & KMOD_ALT)));
+}
+
 bool pollEvent(Event& event)
 {
     SDL_Event e;
@@ -35,7 +45,17 @@ bool pollEvent(Event& event)
     event = Event{};
     switch (e.type) {
     case SDL_QUIT: event.type = EVENT_QUIT; break;
+    case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+            windowSizeChanged();
+        event.type = EVENT_NONE;
+        break;
     case SDL_KEYDOWN:
+        if (isFullscreenToggle(e.key)) {
+            toggleDesktopFullscreen();
+            event.type = EVENT_NONE;
+            break;
+        }
         event.type = EVENT_KEY_DOWN;
         event.key = keyCodeOf(e.key.keysym.sym);
         event.mods = modsOf(e.key.keysym.mod);

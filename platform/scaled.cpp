@@ -54,6 +54,12 @@ bool createScaledFrame(int windowWidth, int windowHeight, char* err, int errSize
     return true;
 }
 
+void resizeScaledFrame(int windowWidth, int windowHeight)
+{
+    outWidth = windowWidth;
+    outHeight = windowHeight;
+}
+
 // Largest 4:3 rectangle centred in the window.
 static void fitRect(int& x, int& y, int& w, int& h)
 {

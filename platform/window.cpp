@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/errors.h"
 #include "core/frame.h"
 #include "platform/gl.h"
 #include "platform/scaled.h"
@@ -95,7 +96,7 @@ static void requestPixelFormat(int colorBits, int depthBits)
 static SDL_Window* openWindow(bool fullscreen, int width, int height, int colorBits, int depthBits, const char* title,
                               int x, int y)
 {
-    Uint32 flags = SDL_WINDOW_OPENGL | (fullscreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_SHOWN);
+    Uint32 flags = SDL_WINDOW_OPENGL | (fullscreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
     const int depths[] = {depthBits, 24, 16};
     for (int depth : depths) {
         requestPixelFormat(colorBits, depth);
@@ -106,14 +107,25 @@ static SDL_Window* openWindow(bool fullscreen, int width, int height, int colorB
     return nullptr;
 }
 
-static bool switchDisplayMode(int width, int height)
+static bool closestMode(int width, int height, SDL_DisplayMode& closest)
 {
     SDL_DisplayMode mode = {};
     mode.format = SDL_PIXELFORMAT_RGB888;
     mode.w = width;
     mode.h = height;
+    return SDL_GetClosestDisplayMode(0, &mode, &closest) && closest.w == width && closest.h == height;
+}
+
+bool displayHasMode(int width, int height)
+{
     SDL_DisplayMode closest;
-    if (!SDL_GetClosestDisplayMode(0, &mode, &closest) || closest.w != width || closest.h != height) {
+    return startVideo() && closestMode(width, height, closest);
+}
+
+static bool switchDisplayMode(int width, int height)
+{
+    SDL_DisplayMode closest;
+    if (!closestMode(width, height, closest)) {
         SDL_SetError("the display has no %dx%d mode", width, height);
         return false;
     }
@@ -175,7 +187,8 @@ ScaledWindowResult createScaledWindow(int scale, bool fullscreenDesktop, bool vs
     }
     int w = FRAME_WIDTH * scale, h = FRAME_HEIGHT * scale;
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    Uint32 flags = SDL_WINDOW_OPENGL | (fullscreenDesktop ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_SHOWN);
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE |
+        (fullscreenDesktop ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_SHOWN);
     requestPixelFormat(32, 24);
     windowHandle = SDL_CreateWindow("ZANT", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
     if (!makeContextCurrent()) {
@@ -190,6 +203,49 @@ ScaledWindowResult createScaledWindow(int scale, bool fullscreenDesktop, bool vs
     if (fullscreenDesktop)
         SDL_ShowCursor(SDL_DISABLE);
     return SCALED_OK;
+}
+
+// A plain 640x480 window draws straight into its back buffer; any other size
+// needs the offscreen frame, made the first time it is needed.
+static bool scaledFrameReady()
+{
+    if (scaledFrameActive())
+        return true;
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(windowHandle, &w, &h);
+    char err[256] = "";
+    if (createScaledFrame(w, h, err, sizeof err))
+        return true;
+    logMessage(LOG_WARNING, "the picture cannot be scaled to the window: %s", err);
+    return false;
+}
+
+void windowSizeChanged()
+{
+    if (displayKind != DisplayKind::Window || !windowHandle)
+        return;
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(windowHandle, &w, &h);
+    if (!scaledFrameActive() && w == FRAME_WIDTH && h == FRAME_HEIGHT)
+        return;
+    if (scaledFrameReady())
+        resizeScaledFrame(w, h);
+}
+
+void toggleDesktopFullscreen()
+{
+    if (displayKind != DisplayKind::Window || !windowHandle)
+        return;
+    bool full = (SDL_GetWindowFlags(windowHandle) & SDL_WINDOW_FULLSCREEN) != 0;
+    if (!full && !scaledFrameReady())
+        return;
+    if (SDL_SetWindowFullscreen(windowHandle, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+        logMessage(LOG_WARNING, "cannot switch %s: %s", full ? "back to the window" : "to fullscreen", SDL_GetError());
+        return;
+    }
+    modeSwitched = false;
+    SDL_ShowCursor(full ? SDL_ENABLE : SDL_DISABLE);
+    windowSizeChanged();
 }
 
 void destroyGlWindow()

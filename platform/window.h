@@ -15,6 +15,8 @@ bool startVideo();
 // The last reason the platform gave for a failure ("" when it gave none).
 const char* platformError();
 
+// Whether the display offers a width x height mode to switch to.
+bool displayHasMode(int width, int height);
 // A window of exactly width x height: a real display-mode switch when
 // fullscreen. Steps the depth request down from depthBits to 24 and 16.
 bool createGlWindow(bool fullscreen, int width, int height, int colorBits, int depthBits, const char* title, int x,
@@ -25,6 +27,13 @@ bool createGlWindow(bool fullscreen, int width, int height, int colorBits, int d
 enum ScaledWindowResult { SCALED_OK, SCALED_NO_WINDOW, SCALED_NO_FRAME };
 ScaledWindowResult createScaledWindow(int scale, bool fullscreenDesktop, bool vsync, char* err, int errSize);
 void destroyGlWindow();
+// F11 and Alt+Enter while the show runs: between the window and fullscreen
+// at the desktop's resolution (the picture kept 4:3 on black). A display
+// switched to 640x480 goes back to a window.
+void toggleDesktopFullscreen();
+// The window was resized (by the user, or by going fullscreen or back): the
+// picture is scaled to the new size, kept 4:3.
+void windowSizeChanged();
 // The EGL pbuffer context for tests, stills and video: false with a reason in err.
 // One of each kind is kept; asking again makes that one current.
 bool createHeadlessContext(char* err, int errSize);

@@ -70,61 +70,110 @@ static void drawCycleEffects(const TimelineOps& op, float t, int k, float bass)
     }
 }
 
-// Patterns 6 to 22: one row every one or two patterns.
-static void drawMiddleRows(const TimelineOps& op, float t, float bass)
+// The rows in song order. A row runs from its pattern up to the next row's;
+// the last runs on to the end of the song (and past it in a longer one).
+const TimelineRow timelineRows[] = {
+    {0.0f, "silhouette", "smear (the intro)"},
+    {6.0f, "cube swarm", "smear, flicker"},
+    {10.0f, "breaking boxes", "mosaic, grid, flicker"},
+    {12.0f, "column hall", "mirror, flicker"},
+    {14.0f, "slab tunnel", "flicker"},
+    {16.0f, "cube swarm", "mosaic, grid, flicker"},
+    {17.0f, "column hall", "added mirror, flicker"},
+    {18.0f, "metal model", "mosaic, flicker"},
+    {20.0f, "column hall", "smear, flicker"},
+    {21.0f, "cube swarm", "mirror, flicker"},
+    {22.0f, "cycle", "hall, tunnel, boxes, model by half pattern; mosaic, mirror, smear in turn"},
+    {32.0f, "silhouette", "smear, flicker"},
+    {36.0f, "silhouette", "smear (the outro)"},
+};
+const int timelineRowCount = (int)(sizeof timelineRows / sizeof timelineRows[0]);
+
+// `t < from` as the rows were always tested, so a NaN time lands on the
+// last row.
+int timelineRowIndex(float t)
 {
-    if (t < 10.0f) {
+    int i = 0;
+    while (i + 1 < timelineRowCount && !(t < timelineRows[i + 1].from))
+        i++;
+    return i;
+}
+
+static const int cycleRow = 10;  // patterns 22 to 32
+static const char* const cycleSceneNames[4] = {"column hall", "slab tunnel", "breaking boxes", "metal model"};
+
+const char* sceneNameAt(float t)
+{
+    int row = timelineRowIndex(t);
+    return row == cycleRow ? cycleSceneNames[cycleIndex(t) % 4] : timelineRows[row].scene;
+}
+
+// Patterns 6 to 22: one row every one or two patterns.
+static void drawMiddleRow(const TimelineOps& op, float t, float bass, int row)
+{
+    switch (row) {
+    case 1:
         op.cubeSwarm(t);
         op.smear(screentex, 5, bass + bass, t, 0);
         op.flicker(t);
-    } else if (t < 12.0f) {
+        break;
+    case 2:
         op.breakingBoxes(t);
         op.mosaic(0.5f, DF_ADD | DF_NEAREST);
         op.flicker(t);
         op.overlay(gridtex, 1.0f, DF_DARKEN);
-    } else if (t < 14.0f) {
+        break;
+    case 3:
         op.columnHall(t, DF_DRAW);
         op.mirror(screentex, 1.0f, 0);
         op.flicker(t);
-    } else if (t < 16.0f) {
+        break;
+    case 4:
         op.slabTunnel(t);
         op.flicker(t);
-    } else if (t < 17.0f) {
+        break;
+    case 5:
         op.cubeSwarm(t);
         op.mosaic(0.25f, DF_ADD);
         op.overlay(gridtex, 1.0f, DF_DARKEN);
         op.flicker(t);
-    } else if (t < 18.0f) {
+        break;
+    case 6:
         op.columnHall(t, DF_DRAW);
         op.mirror(screentex, 0.25f, DF_ADD);
         op.flicker(t);
-    } else if (t < 20.0f) {
+        break;
+    case 7:
         op.metalModel(t);
         op.mosaic(0.5f, DF_ADD);
         op.flicker(t);
-    } else if (t < 21.0f) {
+        break;
+    case 8:
         op.columnHall(t, DF_DRAW);
         op.smear(screentex, 5, bass, t, 0);
         op.flicker(t);
-    } else {
+        break;
+    default:
         op.cubeSwarm(t);
         op.mirror(screentex, 1.0f, 0);
         op.flicker(t);
+        break;
     }
 }
 
 static void drawRow(const TimelineOps& op, float t, float bass)
 {
-    if (t < 6.0f) {
+    int row = timelineRowIndex(t);
+    if (row == 0) {
         op.silhouette(t);
         op.smear(screentex, 5, bass + bass, t, 0);
-    } else if (t < 22.0f) {
-        drawMiddleRows(op, t, bass);
-    } else if (t < 32.0f) {
+    } else if (row < cycleRow) {
+        drawMiddleRow(op, t, bass, row);
+    } else if (row == cycleRow) {
         int k = cycleIndex(t);
         drawCycleScene(op, t, k);
         drawCycleEffects(op, t, k, bass);
-    } else if (t < 36.0f) {
+    } else if (row == cycleRow + 1) {
         op.silhouette(t);
         op.smear(screentex, 5, bass, t, 0);
         op.flicker(t);

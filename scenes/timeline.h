@@ -27,6 +27,22 @@ struct TimelineOps {
 extern const TimelineOps realTimelineOps;
 extern const TimelineOps* timelineOps;  // realTimelineOps unless a test swaps it
 
+// The timeline's rows as people name them: from which pattern each runs,
+// its scene and its effects. The timeline draws by this table, and the
+// help, the manual and the authors' readout list it.
+struct TimelineRow {
+    float from;
+    const char* scene;
+    const char* effects;
+};
+extern const TimelineRow timelineRows[];
+extern const int timelineRowCount;
+// The row that draws song time t; the last runs on past the song's end.
+int timelineRowIndex(float t);
+// The scene drawn at t by the row's name, or in the cycling section the
+// scene of that half pattern.
+const char* sceneNameAt(float t);
+
 // Half pattern index of the cycling section (44..63 between 22 and 32).
 int cycleIndex(float t);
 // Intensity of the cycling section's mirror: 0.2..1.0, once per pattern.

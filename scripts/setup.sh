@@ -16,7 +16,7 @@ PACKAGES=(
   libebur128-dev
   libcli11-dev
   libgtest-dev googletest
-  xvfb xauth xdotool x11-utils
+  xvfb xauth xdotool x11-utils x11-xserver-utils openbox
   ffmpeg
   pulseaudio pulseaudio-utils
   scdoc man-db desktop-file-utils appstream

@@ -67,3 +67,32 @@ TEST(StateLine, PausedAndTheLoopRangeWhenTheyApply)
 }
 
 }  // namespace
+
+// Frame k of a 60 fps render shows millisecond floor(k * 1000 / 60); the
+// readout names the last such frame at or before a millisecond.
+TEST(WhereReadout, FrameNumbersAreTheRendersFrames)
+{
+    for (long long k = 0; k < 13000; k++) {
+        int shown = (int)(k * 1000 / 60);
+        ASSERT_EQ(frameAtMillis(shown), k) << "frame " << k << " at ms " << shown;
+        int next = (int)((k + 1) * 1000 / 60);
+        ASSERT_EQ(frameAtMillis(next - 1), k) << "the ms before frame " << k + 1;
+    }
+    EXPECT_EQ(frameAtMillis(15), 0);
+    EXPECT_EQ(frameAtMillis(16), 1);
+    EXPECT_EQ(frameAtMillis(-5), 0);
+}
+
+TEST(WhereReadout, SceneRowSecondsAndFrame)
+{
+    char line[STATUS_LINE_SIZE];
+    formatWhereLine(12.5f, 66666, line);
+    EXPECT_STREQ(line, "column hall  12:08  66.67 s  frame 4000");
+    formatWhereLine(0.0f, 0, line);
+    EXPECT_STREQ(line, "silhouette  0:00  0.00 s  frame 0");
+    // Row 15 is the last sixteenth; the cycle names the half pattern's scene.
+    formatWhereLine(22.9999f, 122666, line);
+    EXPECT_STREQ(line, "slab tunnel  22:15  122.67 s  frame 7360");
+    formatWhereLine(23.0f, 122667, line);
+    EXPECT_STREQ(line, "breaking boxes  23:00  122.67 s  frame 7360");
+}

@@ -10,8 +10,12 @@
 #include <string>
 #include <vector>
 
+#include <dirent.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "devtools/screenshot.h"
 #include "platform/gl.h"
@@ -329,6 +333,41 @@ TEST_F(Screenshot, UnwritableFileWarnsOnceAndKeepsTheName)
     ASSERT_EQ(chdir(folder.c_str()), 0);
     saveScreenshot();
     EXPECT_EQ(readFile("vkt00000.bmp").size(), 921654u);
+}
+
+int entriesIn(const char* folder)
+{
+    int n = 0;
+    DIR* d = opendir(folder);
+    while (dirent* e = d ? readdir(d) : nullptr)
+        n += e->d_name[0] != '.' || (e->d_name[1] != '\0' && e->d_name[1] != '.');
+    if (d)
+        closedir(d);
+    return n;
+}
+
+// A full disk (a file-size limit here) costs the picture and leaves no half
+// bitmap under the name, nor a temporary file beside it.
+TEST_F(Screenshot, FullDiskLeavesNoHalfPicture)
+{
+    fillRect(0, 0, 640, 480, 9, 9, 9);
+    rlimit before;
+    getrlimit(RLIMIT_FSIZE, &before);
+    rlimit limit = before;
+    limit.rlim_cur = 100000;
+    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    ::testing::internal::CaptureStderr();
+    setrlimit(RLIMIT_FSIZE, &limit);
+    saveScreenshot();
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_NE(err.find("warning: could not write all of vkt00000.bmp"), std::string::npos) << err;
+    EXPECT_EQ(entriesIn("."), 0);
+    EXPECT_EQ(screenshotCounter, 0);
+    saveScreenshot();
+    EXPECT_EQ(readFile("vkt00000.bmp").size(), 921654u);
+    EXPECT_EQ(entriesIn("."), 1);
 }
 
 // The still reads raw depth whatever pixel transfer the caller left set.

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -154,6 +155,10 @@ TEST_F(OutlineText, AdvancesAreTheFontsAdvancesInEms)
     }
 }
 
+// The outlines are thickened upward by 0.02 em (toward the black weight the
+// overlay asks for); the baseline and the widths stay the font's.
+const double emboldened = 0.02;
+
 // 400 pixels to the em: pixel edges are within 1/400 em of the outline.
 TEST_F(OutlineText, GlyphHasTheFontsOutline)
 {
@@ -166,7 +171,7 @@ TEST_F(OutlineText, GlyphHasTheFontsOutline)
     EXPECT_NEAR(ink.minX, 100 + 400 * h.left, 1.0);
     EXPECT_NEAR(ink.maxX + 1, 100 + 400 * (h.left + h.width), 1.0);
     EXPECT_NEAR(ink.minY, 40, 1.0);
-    EXPECT_NEAR(ink.maxY + 1, 40 + 400 * h.top, 1.0);
+    EXPECT_NEAR(ink.maxY + 1, 40 + 400 * (h.top + emboldened), 1.0);
     // The crossbar leaves holes above and below it: no filled box.
     EXPECT_LT(ink.count, 0.8 * (ink.maxX - ink.minX + 1) * (ink.maxY - ink.minY + 1));
 }
@@ -182,7 +187,7 @@ TEST_F(OutlineText, GlyphIsExtrudedAFifthOfAnEmBack)
     });
     EXPECT_NEAR(ink.minX, 400 - 80, 1.0);
     EXPECT_NEAR(ink.maxX + 1, 400, 1.0);
-    EXPECT_NEAR(ink.maxY + 1, 40 + 400 * fontMetrics('H').top, 1.0);
+    EXPECT_NEAR(ink.maxY + 1, 40 + 400 * (fontMetrics('H').top + emboldened), 1.0);
 }
 
 TEST_F(OutlineText, TextIsCentredOnTheSumOfItsAdvances)
@@ -200,7 +205,7 @@ TEST_F(OutlineText, TextIsCentredOnTheSumOfItsAdvances)
     EXPECT_NEAR(ink.minX, start + 100.0 * h.left, 1.0);
     EXPECT_NEAR(ink.maxX + 1, start + 100.0 * (h.advance + i.advance + h.left + h.width), 1.0);
     EXPECT_NEAR(ink.minY, 240.0, 1.0);
-    EXPECT_NEAR(ink.maxY + 1, 240.0 + 90.0 * h.top, 1.0);
+    EXPECT_NEAR(ink.maxY + 1, 240.0 + 90.0 * (h.top + emboldened), 1.0);
 }
 
 // drawText lifts the glyphs 0.1 em toward the eye: from the side they span
@@ -275,7 +280,7 @@ TEST_F(OutlineText, HighBytesAreWindows1252Characters)
         glCallList(fontListBase + 0xE9);
     });
     ASSERT_GT(ink.count, 0);
-    EXPECT_GT(ink.maxY, 40 + 400 * fontMetrics('e').top + 20) << "the accent rises above the e";
+    EXPECT_GT(ink.maxY, 40 + 400 * (fontMetrics('e').top + emboldened) + 20) << "the accent rises above the e";
 }
 
 TEST_F(OutlineText, UnreadableFontLeavesTextBlankWithOneWarning)
@@ -348,15 +353,21 @@ TEST_F(StatusOverlay, LinesFollowTheirFormats)
     EXPECT_GE(major, 1);
 }
 
-TEST_F(StatusOverlay, NonFiniteFrameRatePrintsAsItIs)
+// Paused, frames share a song time and the rate is infinite: dashes, not
+// "inf"; finite rates keep their digits, however large.
+TEST_F(StatusOverlay, NonFiniteFrameRatePrintsAsDashes)
 {
     char lines[3][STATUS_LINE_SIZE];
     formatStatusLines(123.456f, INFINITY, lines);
-    EXPECT_EQ(std::string(lines[0]), contextLineA("123.46", "  inf"));
+    EXPECT_EQ(std::string(lines[0]), contextLineA("123.46", "   --"));
     formatStatusLines(0.0f, -INFINITY, lines);
-    EXPECT_EQ(std::string(lines[0]), contextLineA(" 0.00", " -inf"));
+    EXPECT_EQ(std::string(lines[0]), contextLineA(" 0.00", "   --"));
     formatStatusLines(0.0f, NAN, lines);
-    EXPECT_NE(std::string(lines[0]).find("nan"), std::string::npos) << lines[0];
+    EXPECT_EQ(std::string(lines[0]), contextLineA(" 0.00", "   --"));
+    formatStatusLines(0.0f, 1000.0, lines);
+    EXPECT_EQ(std::string(lines[0]), contextLineA(" 0.00", "1000.00"));
+    formatStatusLines(0.0f, 0.0, lines);
+    EXPECT_EQ(std::string(lines[0]), contextLineA(" 0.00", " 0.00"));
 }
 
 // Every pixel is either the background or its inverse, never anything else.
@@ -435,3 +446,100 @@ TEST_F(StatusOverlay, SameTimeTwiceStillDrawsAndRestoresState)
 }
 
 }  // namespace
+
+namespace {
+
+// Runs of inverted pixels up one column, bottom to top.
+int inkRunsInColumn(const std::vector<uint8_t>& rgb, const uint8_t bg[3], int x, int y0, int y1)
+{
+    int runs = 0;
+    bool inside = false;
+    for (int y = y0; y < y1; y++) {
+        const uint8_t* p = &rgb[((size_t)y * 640 + x) * 3];
+        bool ink = p[0] == 255 - bg[0] && p[1] == 255 - bg[1] && p[2] == 255 - bg[2];
+        runs += ink && !inside;
+        inside = ink;
+    }
+    return runs;
+}
+
+// The overlay's set-up, written out: 0..1 across the frame, white inverting.
+void invertingScreenSetUp()
+{
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE_MINUS_DST_COLOR, GL_ZERO);
+    glColor4f(1, 1, 1, 1);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 1, 0, 1, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glViewport(0, 0, 640, 480);
+}
+
+}  // namespace
+
+// "vers" at the overlay's size and line heights, and a fraction of a pixel
+// row above each (where the band meter's lines fall): up the middle of the e
+// there are three strokes (bottom, crossbar, top), so it never reads as a c,
+// whose middle has two.
+TEST_F(StatusOverlay, TheEOfVersHasItsCrossbarAtEveryLineHeight)
+{
+    const uint8_t bg[3] = {40, 40, 40};
+    const float em = 0.025f * 640.0f;  // pixels across
+    double width = textWidth("vers");
+    int checked = 0;
+    for (float line : {0.025f, 0.05f, 0.075f, 0.1f, 0.14f, 0.18f}) {
+        for (int tenth = 0; tenth < 10; tenth++) {
+            float y = line + tenth * 0.1f / 480.0f;
+            clearTo(bg);
+            invertingScreenSetUp();
+            for (const char* word : {"vers", "vcrs"}) {
+                glLoadIdentity();
+                glTranslatef(word[1] == 'e' ? 0.3f : 0.6f, y, 1.0f);
+                glScalef(0.025f, 0.025f, 0.025f);
+                drawText(word);
+            }
+            glPopAttrib();
+            auto rgb = readPixelsRgb(0, 0, 640, 480);
+            if (line == 0.075f && tenth == 0)
+                writePngRgb(ZANT_BINARY_DIR "/test_text_vers.png", rgb, 640, 480);
+            // The pen starts 0.075 em per letter right of centre-left.
+            double pen = 0.075 * 4 - 0.5 * width + glyphMetrics['v'].gmfCellIncX;
+            double middle = pen + 0.5 * glyphMetrics['e'].gmfCellIncX;
+            int baseline = (int)std::floor(y * 480.0f);
+            int eRuns = inkRunsInColumn(rgb, bg, (int)(0.3f * 640 + middle * em), baseline - 2, baseline + 12);
+            int cRuns = inkRunsInColumn(rgb, bg, (int)(0.6f * 640 + middle * em), baseline - 2, baseline + 12);
+            EXPECT_EQ(eRuns, 3) << "e at y " << y * 480.0f;
+            EXPECT_EQ(cRuns, 2) << "c at y " << y * 480.0f;
+            checked++;
+        }
+    }
+    EXPECT_EQ(checked, 60);
+}
+
+// The band meter's panel starts with where the show is, in its own line
+// above the two meter lines, inverted like them.
+TEST_F(StatusOverlay, BandMeterPanelSaysWhereTheShowIs)
+{
+    const uint8_t bg[3] = {51, 102, 153};
+    clearTo(bg);
+    drawBandMeter(12.5f, 66666);
+    auto rgb = readPixelsRgb(0, 0, 640, 480);
+    writePngRgb(ZANT_BINARY_DIR "/test_text_band_meter.png", rgb, 640, 480);
+    Ink all = inkOf(rgb, bg, 0, 480);
+    EXPECT_EQ(all.other, 0);
+    Ink where = inkOf(rgb, bg, 101, 118);  // baseline at 0.22 of 480
+    EXPECT_GT(where.count, 200);
+    Ink gapAbove = inkOf(rgb, bg, 118, 480);
+    EXPECT_EQ(gapAbove.count, 0);
+    // "column hall  12:08  66.67 s  frame 4000" is centred 0.075 em a letter right of 30 %.
+    char line[STATUS_LINE_SIZE];
+    formatWhereLine(12.5f, 66666, line);
+    double centre = 0.3 * 640 + 0.075 * std::strlen(line) * 16;
+    EXPECT_NEAR(0.5 * (where.minX + where.maxX), centre, 12);
+}

@@ -127,3 +127,39 @@ TEST_F(TickRecorder, UnwritableFileWarnsAndCarriesOn)
     EXPECT_EQ(recordedTickCount, 1);
     rmdir("ticks.inc");
 }
+
+// However the run ends, taps recorded since the last write are written;
+// nothing is rewritten when every tap is already in the file.
+TEST_F(TickRecorder, UnsavedTicksAreWrittenAtTheEndAndOnlyThen)
+{
+    writeUnsavedTicks();
+    EXPECT_TRUE(readText("ticks.inc").empty()) << "nothing recorded: no file";
+    setSongMillis(5866);
+    recordTick();
+    writeUnsavedTicks();
+    EXPECT_EQ(readText("ticks.inc"), "static int ticktable[]={\n 64*1 + 6,\n};\n");
+    std::remove("ticks.inc");
+    writeUnsavedTicks();
+    EXPECT_TRUE(readText("ticks.inc").empty()) << "already written";
+    writeTickFile();  // as "t" does
+    std::remove("ticks.inc");
+    writeUnsavedTicks();
+    EXPECT_TRUE(readText("ticks.inc").empty()) << "written by t";
+    recordTick();
+    writeUnsavedTicks();
+    EXPECT_EQ(readText("ticks.inc"), "static int ticktable[]={\n 64*1 + 6,\n 64*1 + 6,\n};\n");
+}
+
+// A write that failed leaves the taps unsaved: the end of the run tries again.
+TEST_F(TickRecorder, AFailedWriteIsTriedAgainAtTheEnd)
+{
+    ASSERT_EQ(mkdir("ticks.inc", 0700), 0);
+    setSongMillis(5866);
+    recordTick();
+    ::testing::internal::CaptureStderr();
+    writeTickFile();
+    ::testing::internal::GetCapturedStderr();
+    rmdir("ticks.inc");
+    writeUnsavedTicks();
+    EXPECT_EQ(readText("ticks.inc"), "static int ticktable[]={\n 64*1 + 6,\n};\n");
+}

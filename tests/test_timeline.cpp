@@ -2,7 +2,9 @@
 // arguments, recorded through the timeline's call table (no pixels read).
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <utility>
 #include <string>
 
 #include "music/spectrum.h"
@@ -284,3 +286,45 @@ TEST_F(TimelineDispatch, CycleStartAndPulsingMirrorPeak)
 }
 
 }  // namespace
+
+namespace {
+
+// The scene a frame's calls begin with, named as the rows name scenes.
+std::string sceneOfCalls(const std::string& frame)
+{
+    static const std::pair<const char*, const char*> names[] = {
+        {"silhouette(", "silhouette"}, {"swarm(", "cube swarm"},   {"boxes(", "breaking boxes"},
+        {"hall(", "column hall"},      {"tunnel(", "slab tunnel"}, {"metal(", "metal model"},
+    };
+    for (const auto& n : names)
+        if (frame.rfind(n.first, 0) == 0)
+            return n.second;
+    return "?";
+}
+
+}  // namespace
+
+// The rows the help, the manual and the readout list are the ones the
+// timeline draws by: every 1/64 pattern from 0 to 40 the named scene is the
+// scene drawn, and each row begins exactly at its pattern.
+TEST_F(TimelineDispatch, RowsNameTheSceneDrawnAtEveryMoment)
+{
+    ASSERT_EQ(timelineRowCount, 13);
+    for (int k = 0; k <= 40 * 64; k++) {
+        float t = k / 64.0f;
+        ASSERT_EQ(sceneNameAt(t), sceneOfCalls(frameAt(t))) << "at pattern " << t;
+    }
+    EXPECT_EQ(timelineRows[0].from, 0.0f);
+    for (int i = 1; i < timelineRowCount; i++) {
+        float from = timelineRows[i].from;
+        EXPECT_GT(from, timelineRows[i - 1].from) << i;
+        EXPECT_EQ(timelineRowIndex(from), i) << from;
+        EXPECT_EQ(timelineRowIndex(std::nextafter(from, 0.0f)), i - 1) << from;
+    }
+    EXPECT_EQ(timelineRowIndex(1000.0f), timelineRowCount - 1) << "the last row runs on";
+    EXPECT_EQ(timelineRowIndex(NAN), timelineRowCount - 1) << "as the old chain of t < x tests did";
+    EXPECT_STREQ(timelineRows[10].scene, "cycle");
+    EXPECT_STREQ(sceneNameAt(22.0f), "column hall");
+    EXPECT_STREQ(sceneNameAt(22.5f), "slab tunnel");
+    EXPECT_STREQ(sceneNameAt(31.75f), "metal model");
+}
