@@ -167,7 +167,7 @@ static std::string showSummary(const std::string& requestedData)
 {
     std::string text = sceneTableText();
     std::string report;
-    std::string folder = chooseDataFolder(requestedData, report);
+    std::string folder = chooseDataFolder(requestedData, currentDataSearchInputs(), report);
     std::string length = folder.empty() ? "" : songLengthText(probeSongMillis((folder + "/tunemix.mp3").c_str()));
     if (!length.empty())
         text += "The song in " + folder + " lasts " + length + ".\n";

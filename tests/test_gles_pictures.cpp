@@ -82,7 +82,7 @@ int drawPath(bool gles, const char* out)
         drawFrameAt(t);
         std::vector<uint8_t> plain = readPixelsRgb(0, 0, FRAME_WIDTH, FRAME_HEIGHT);
         drawStatusOverlay((float)songTime(), songMillis());
-        drawBandMeter((float)songTime());
+        drawBandMeter((float)songTime(), songMillis());
         glFinish();
         std::vector<uint8_t> overlaid = readPixelsRgb(0, 0, FRAME_WIDTH, FRAME_HEIGHT);
         if (glGetError() != GL_NO_ERROR)
