@@ -63,10 +63,13 @@ static std::string writeBmp(const char* name, const uint8_t* bgr, int width, int
     std::string why;
     FILE* file = beginOutput(name, out, why) ? fdopen(out.fd, "wb") : nullptr;
     if (!file) {
+        std::string prefix = std::string(name) + ": ";
+        std::string reason = why.rfind(prefix, 0) == 0 ? why.substr(prefix.size()) : why;
         if (out.fd >= 0)
-            why = std::string(name) + ": " + std::strerror(errno);
+            reason = std::strerror(errno);
         abandonOutput(out);
-        return "cannot create " + why + "; no picture saved. Run zant from a folder you can write to.";
+        return "cannot create " + std::string(name) + " (" + reason +
+            "); no picture saved. Run zant from a folder you can write to.";
     }
     out.fd = -1;
     uint8_t header[54];

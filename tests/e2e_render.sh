@@ -48,7 +48,11 @@ check "interrupted file plays ($cutframes frames)" '[ -n "$cutframes" ] && [ "$c
 # it has written the start of the file.
 setsid "$ZANT" --render "$work/group.mp4" --fps 30 --from 10 --to 20 2>"$work/log" &
 pid=$!
-for i in $(seq 1 1200); do [ -s "$work/group.mp4" ] && break; sleep 0.1; done
+# The video grows under a temporary name beside group.mp4 until it is whole.
+for i in $(seq 1 1200); do
+  [ -n "$(find "$work" -maxdepth 1 -name '*group*.mp4' -size +0c -print -quit)" ] && break
+  sleep 0.1
+done
 sleep 0.5
 pgid=$(ps -o pgid= -p $pid | tr -d ' ')
 check "zant leads its own process group (pid $pid, group $pgid)" '[ "$pgid" = "$pid" ]'
