@@ -12,6 +12,7 @@
 #include "core/errors.h"
 #include "core/frame.h"
 #include "core/outfile.h"
+#include "gl/dispatch.h"
 #include "platform/window.h"
 #include "platform/gl.h"
 
@@ -155,6 +156,10 @@ std::string saveScreenshot()
 
 std::string saveDepthBlurredStill()
 {
+    // OpenGL ES cannot read the depth buffer back; the show goes on without
+    // the still instead of ending on the read's GL error.
+    if (glPath() == GlPath::Es)
+        return "the depth still needs desktop OpenGL (it reads the depth buffer); not available with --gles";
     int width = screenwidth, height = screenheight;
     size_t count = (size_t)width * height;
     std::string why;

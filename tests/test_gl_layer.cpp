@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "devtools/screenshot.h"
 #include "fx/effects.h"
 #include "gl/dispatch.h"
 #include "gl/mipmap.h"
@@ -644,6 +645,16 @@ TEST_F(GlLayer, MosaicMatches)
 
 // The layer refuses a desktop context (there the same calls would work and
 // prove nothing) and leaves the table as it was.
+// The depth still's read would raise a GL error there, and a GL error ends
+// the show: the key answers with a reason instead.
+TEST_F(GlLayer, TheDepthStillIsDeclinedOnOpenGlEsWithoutAGlError)
+{
+    usePath(true);
+    std::string why = saveDepthBlurredStill();
+    EXPECT_NE(why.find("not available with --gles"), std::string::npos) << why;
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+}
+
 TEST_F(GlLayer, TheLayerRefusesADesktopContext)
 {
     usePath(false);
