@@ -4,8 +4,6 @@
 // frames; the song clock follows the page's Web Audio clock, and what the
 // keys do to the clock (pause, seeks, loops) goes back to the page.
 // ?still=T draws the one frame at T with the offline clock and tells the page.
-#include <emscripten.h>
-
 #include <cmath>
 #include <string>
 #include <vector>
@@ -22,16 +20,8 @@
 #include "music/music.h"
 #include "platform/dialogs.h"
 #include "platform/events.h"
+#include "platform/web/page.h"
 #include "render/caps.h"
-
-EM_JS(double, pageSongFrame, (), { return Module.zantWeb.songFrame(); });
-EM_JS(int, pageSongRate, (), { return Module.zantWeb.songRate(); });
-EM_JS(int, pageSongEnded, (), { return Module.zantWeb.songEnded() ? 1 : 0; });
-EM_JS(void, pageSetPaused, (int paused), { Module.zantWeb.setPaused(paused); });
-EM_JS(void, pageSeekFrame, (double frame), { Module.zantWeb.seekFrame(frame); });
-EM_JS(void, pageSetLoop, (int on, double start, double end), { Module.zantWeb.setLoop(on, start, end); });
-EM_JS(void, pageStillDone, (), { Module.zantWeb.stillDone(); });
-EM_JS(void, pageFinished, (), { Module.zantWeb.finished(); });
 
 static const float songBpmConstant = 180.0f;
 static const double framesPerMilli = 60.0 / 1000.0;  // the pauses counted at 60 frames a second
@@ -69,7 +59,7 @@ static void startSoundtrack()
         return;
     if (o.loop) {
         setSongLoop(true, o.loopStart, o.loopEnd);
-        pageSetLoop(1, toPageFrames(samplesAtPatterns(o.loopStart, SONG_RATE)),
+        pageSetLoop(true, toPageFrames(samplesAtPatterns(o.loopStart, SONG_RATE)),
                     toPageFrames(samplesAtPatterns(o.loopEnd, SONG_RATE)));
     }
     long long start = 0;
@@ -79,7 +69,7 @@ static void startSoundtrack()
         start = samplesAtPatterns(o.loopStart, SONG_RATE);
     if (start > 0)
         pageSeekFrame(toPageFrames(start));
-    pageSetPaused(0);
+    pageSetPaused(false);
     show.sample = toSongSamples(pageSongFrame());
 }
 
@@ -88,12 +78,12 @@ static void sendClockChanges()
 {
     if (songPaused() != show.paused) {
         show.paused = songPaused();
-        pageSetPaused(show.paused ? 1 : 0);
+        pageSetPaused(show.paused);
     }
     SongLoop loop = songLoop();
     if (loop.on != show.loop.on || loop.start != show.loop.start || loop.end != show.loop.end) {
         show.loop = loop;
-        pageSetLoop(loop.on ? 1 : 0, toPageFrames(samplesAtPatterns(loop.start, SONG_RATE)),
+        pageSetLoop(loop.on, toPageFrames(samplesAtPatterns(loop.start, SONG_RATE)),
                     toPageFrames(samplesAtPatterns(loop.end, SONG_RATE)));
     }
     if (songSample() != show.sample) {
@@ -111,7 +101,7 @@ static void followPageClock()
 
 static void stop()
 {
-    emscripten_cancel_main_loop();
+    stopEveryFrame();
     show.running = false;
 }
 
@@ -209,6 +199,6 @@ int main(int argc, char** argv)
     show.startup.openDisplay = openHeadlessDisplay;
     show.startup.startSoundtrack = startSoundtrack;
     show.running = true;
-    emscripten_set_main_loop(frame, 0, 0);
+    runEveryFrame(frame);
     return 0;
 }

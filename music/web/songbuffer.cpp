@@ -2,8 +2,6 @@
 // (decodeAudioData at the file's own rate) and copies the samples into the
 // buffer it asks for here; every decoder opened afterwards reads from it, so
 // the sound layer's spectrum and clock work on the same samples as natively.
-#include <emscripten.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -17,7 +15,8 @@ static struct {
     int rate = 0;
 } song;
 
-extern "C" EMSCRIPTEN_KEEPALIVE int16_t* zantWebSongBuffer(int frames, int channels, int rate)
+// Exported by the link (web/CMakeLists.txt) for the page to call.
+extern "C" int16_t* zantWebSongBuffer(int frames, int channels, int rate)
 {
     std::free(song.samples);
     song = {};
