@@ -304,7 +304,7 @@ make_site() {
   for f in index.html page.js audio.js style.css; do
     cp "web/$f" "$SITE/$f"
   done
-  # The program itself, once the web platform builds it (web/CMakeLists.txt).
+  # The program itself (web/CMakeLists.txt).
   rm -f "$SITE/zant.js" "$SITE/zant.wasm"
   if [ -f "$WEB/code/zant.js" ]; then
     cp "$WEB/code/zant.js" "$WEB/code/zant.wasm" "$SITE/"
