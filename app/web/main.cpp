@@ -79,6 +79,10 @@ static void sendClockChanges()
     if (songPaused() != show.paused) {
         show.paused = songPaused();
         pageSetPaused(show.paused);
+        // The page went on playing since this frame read its clock: paused,
+        // it stands where the picture does.
+        if (show.paused)
+            pageSeekFrame(toPageFrames(songSample()));
     }
     SongLoop loop = songLoop();
     if (loop.on != show.loop.on || loop.start != show.loop.start || loop.end != show.loop.end) {

@@ -138,9 +138,19 @@ describe('the show playing', () => {
       await sleep(500);
       assert.ok(await canvasPicture(page) === held, 'without the overlay the held picture is back');
 
+      // A step ('.', a sixtieth of a second) moves the page's clock, paused,
+      // by the program's 735 samples at 44.1 kHz in the song's own frames.
+      const rate = await page.evaluate(() => window.zantPage.song.rate);
+      await page.keyboard.press('.');
+      await page.waitForFunction((f) => window.zantPage.bridge.songFrame() !== f, { timeout: 30000, polling: 100 },
+        heldFrame);
+      const stepped = (await songFrame(page)) - heldFrame;
+      assert.ok(Math.abs(stepped - (735 * rate) / 44100) <= 1, `a step moved the page's clock ${stepped} frames`);
+      assert.ok(await page.evaluate(() => window.zantPage.song.paused), 'still paused after the step');
+
       await page.keyboard.press('p');
       await page.waitForFunction((f) => window.zantPage.bridge.songFrame() > f, { timeout: 30000, polling: 100 },
-        heldFrame);
+        heldFrame + stepped);
       assert.deepEqual(opened.uncaught, []);
     } finally {
       await opened.close();
