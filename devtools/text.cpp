@@ -1,7 +1,6 @@
 #include "devtools/text.h"
 
 #include <FTGL/ftgl.h>
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
@@ -11,6 +10,7 @@
 
 #include <cmath>
 
+#include "devtools/fontfile.h"
 #include "render/camera.h"
 #include "core/errors.h"
 #include "core/frame.h"
@@ -46,29 +46,6 @@ static wchar_t unicodeFor(int code)
     if (code >= 0x80 && code < 0xA0)
         return (wchar_t)cp1252High[code - 0x80];
     return (wchar_t)code;
-}
-
-// The file of the closest match to a black-weight Arial; empty if none.
-static std::string findFontFile()
-{
-    std::string path;
-    FcPattern* pattern = FcPatternCreate();
-    if (!pattern)
-        return path;
-    FcPatternAddString(pattern, FC_FAMILY, (const FcChar8*)"Arial");
-    FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_BLACK);
-    FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcChar8* file = nullptr;
-    if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch)
-        path = (const char*)file;
-    if (match)
-        FcPatternDestroy(match);
-    FcPatternDestroy(pattern);
-    return path;
 }
 
 static void reserveFontLists()

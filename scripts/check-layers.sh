@@ -25,12 +25,16 @@ cxx=g++
 
 # Top-level folders that are not product code; they may hold C or C++ code
 # of their own and include anything. A folder holding CMakeCache.txt is a
-# build folder and is skipped too, whatever its name.
-outside=(tests tools bench fuzz dist docs scripts data .git .ci)
+# build folder and is skipped too, whatever its name. web/ is the page (its
+# node_modules hold C code of their own), build-web/ the web build's.
+outside=(tests tools bench fuzz dist docs scripts data .git .ci web build-web)
 source_ext='c|cc|cpp|cxx|c\+\+|h|hh|hpp|hxx|h\+\+|inl|ipp|tcc|inc'
 header_ext='h|hh|hpp|hxx|h\+\+|inl|ipp|tcc|inc'
 # System headers only platform/ may include, matched on the resolved path.
-platform_only='(^|/)(SDL2?/|SDL[_.A-Za-z0-9]*\.h$|EGL/|GLES[0-9]*/)'
+platform_only='(^|/)(SDL2?/|SDL[_.A-Za-z0-9]*\.h$|EGL/|GLES[0-9]*/|emscripten/|emscripten\.h$)'
+# The web build's files (FOLDER/web/) see emscripten's headers after the
+# system's, where Debian's emscripten package keeps them.
+web_include=/usr/share/emscripten/cache/sysroot/include
 
 die() {
   echo "layers: $*" >&2
@@ -130,10 +134,11 @@ for f in "${flags[@]}"; do
   [[ " ${keep[*]-} " == *" $f "* ]] || keep+=("$f")
 done
 printf '%s\n' "${keep[@]}" >"$work/flags"
-export cxx work root
+export cxx work root web_include
 preprocess() {
   local file=$1 out
   mapfile -t fl <"$work/flags"
+  [[ $file == */web/* && -d $web_include ]] && fl+=(-idirafter "$web_include")
   out=$work/pp.$(echo "$file" | tr / _)
   if ! "$cxx" -E -fdirectives-only -x c++ -std=c++20 -I. "${fl[@]}" "$file" -o "$out.i" 2>"$out.err"; then
     echo "$file:1: the preprocessor fails on it, so its includes cannot be checked: $(grep -m1 error "$out.err")" >>"$out.fault"

@@ -304,7 +304,7 @@ make_site() {
   for f in index.html page.js audio.js style.css; do
     cp "web/$f" "$SITE/$f"
   done
-  # The program itself, once the web platform builds it (web/CMakeLists.txt).
+  # The program itself (web/CMakeLists.txt).
   rm -f "$SITE/zant.js" "$SITE/zant.wasm"
   if [ -f "$WEB/code/zant.js" ]; then
     cp "$WEB/code/zant.js" "$WEB/code/zant.wasm" "$SITE/"
@@ -318,8 +318,11 @@ make_site() {
 # --- checks and serving ----------------------------------------------------------------
 
 run_tests() {
-  say "checks: wasm codecs against native, the page in headless chromium"
-  ZANT_WEB_BUILD=$WEB node --no-experimental-fetch --test tests/web/
+  # The stills are compared with the native program's of the same tree.
+  say "building the native program in $NATIVE for the stills to compare with"
+  cmake --build "$NATIVE" -j"$(nproc)" --target zant >/dev/null
+  say "checks: wasm codecs against native, the page and the show in headless chromium"
+  ZANT_WEB_BUILD=$WEB ZANT_NATIVE=$NATIVE/zant node --no-experimental-fetch --test tests/web/
 }
 
 serve() {

@@ -18,6 +18,8 @@ export function readParams(search) {
   for (const name of ['start', 'loop', 'still']) {
     if (query.has(name)) args.push(`--${name}`, query.get(name));
   }
+  // ?overlay starts the show with the status overlay on (the i key's).
+  if (query.has('overlay')) args.push('--overlay');
   return { still: query.has('still'), args };
 }
 
