@@ -8,15 +8,14 @@ set -u
 ZANT=$1
 SRC=$2
 BIN=$3
+. "$(dirname "$0")/e2e_lib.sh"
 export ZANT_NO_DIALOGS=1
-work=$(mktemp -d)
+make_work outfiles
 small=$work/small
-cleanup() { mountpoint -q "$small" 2>/dev/null && umount "$small"; rm -rf "$work"; }
-trap cleanup EXIT
+# The small disk is unmounted before the work folder goes.
+trap 'mountpoint -q "$small" 2>/dev/null && umount "$small"; e2e_cleanup' EXIT
 cd "$BIN"
 [ -e data/tunemix.mp3 ] || { echo "FAIL: no $BIN/data/tunemix.mp3 (the data fixture makes it)"; exit 1; }
-fail=0
-check() { if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi; }
 only() { [ "$(ls -A "$1" | tr '\n' ' ')" = "$2" ]; }
 
 # The pictures that must survive: a real still, a stand-in video and frame.
