@@ -91,8 +91,14 @@ keys_script='
   xdotool key p
   wait_for "^zant: info: resumed at" || return 1
   shot vkt00005.bmp && sleep 1 && later 2 && shot vkt00006.bmp || return 1
+  # Set while paused, so all three keys find the clock in one pattern
+  # however slowly a loaded machine draws the frames between them.
+  xdotool key p
+  wait_for "^zant: info: paused at" 2 || return 1
   xdotool key bracketleft bracketright l
   wait_for "^zant: info: loop [0-9.]+ to [0-9.]+ on$" || return 1
+  xdotool key p
+  wait_for "^zant: info: resumed at" 2 || return 1
   later 3
   xdotool key space
   # Three whole passes: the clock goes back four times after the loop began.
