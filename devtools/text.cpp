@@ -74,7 +74,11 @@ static void recordEmptyGlyphs()
 // reach into their neighbours (the overlay inverts each pixel once).
 static const float emboldenY = 0.02f;  // em
 
-// Front face at z 0, back face at -0.2, walls between; the list ends by
+// A glyph is a solid 0.2 deep, but only its back face, at z -0.2, is
+// recorded: in the overlay's parallel 0..1 screen the front face lies
+// beyond the near plane and the walls stand edge-on. Recorded, the walls
+// cut by the near plane came out of the clipper as slivers a rounding
+// wide, and each flipped a stray pixel on the desktop. The list ends by
 // moving the pen on by the glyph's advance.
 static void recordGlyph(FT_Face face, int code)
 {
@@ -87,7 +91,7 @@ static void recordGlyph(FT_Face face, int code)
         FTExtrudeGlyph glyph(face->glyph, extrusion * faceUnits, 0.0f, 0.0f, false);
         glPushMatrix();
         glScalef(1.0f / faceUnits, 1.0f / faceUnits, 1.0f / faceUnits);
-        glyph.Render(FTPoint(0.0, 0.0, 0.0), FTGL::RENDER_ALL);
+        glyph.Render(FTPoint(0.0, 0.0, 0.0), FTGL::RENDER_BACK);
         glPopMatrix();
     }
     glTranslatef(advance, 0.0f, 0.0f);
@@ -233,9 +237,8 @@ void formatBandMeterLines(const BandMeter& meter, char lines[2][STATUS_LINE_SIZE
     formatMeterLine("flicker b2", meter.flickerLevel, meter.flickerFull, lines[1]);
 }
 
-// White glyphs with this blend invert whatever lies under them. Only the
-// back faces survive the near plane of the 0..1 screen set-up, so each pixel
-// of a glyph is inverted once.
+// White glyphs with this blend invert whatever lies under them. A glyph is
+// one flat face (recordGlyph), so each of its pixels is inverted once.
 static void beginInvertedText()
 {
     pushState();

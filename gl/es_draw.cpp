@@ -52,7 +52,10 @@ void main()
 // as the desktop's fixed function does, with the constants as uniforms so
 // the compiler cannot fold them into the product: texture times colour
 // then rounds to the same byte (the mosaic's four added layers would
-// otherwise differ by up to four).
+// otherwise differ by up to four). The colour leaves on the byte it is
+// stored as, alpha too: the desktop blends bytes, so a blend weighs by its
+// alpha's byte (1/7 as 36/255); a GL that blends the float alpha (a
+// browser's) would leave the smear's layers a few levels apart.
 static const char* const fragmentShader = R"(
 precision highp float;
 uniform sampler2D image;
@@ -75,7 +78,7 @@ void main()
     float f = clamp((fogEnd - vFogCoord) * fogScale, 0.0, 1.0);
     c.rgb = mix(fogColor.rgb, c.rgb, f);
 #endif
-    fragColor = c;
+    fragColor = round(c * texelSteps) * texelStep;
 }
 )";
 

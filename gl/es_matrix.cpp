@@ -117,12 +117,15 @@ void es_glScalef(GLfloat x, GLfloat y, GLfloat z)
 }
 
 // Rotations about a coordinate axis are built exactly; others from the
-// normalised axis.
+// normalised axis. The sine and cosine are single-precision functions of the
+// angle in radians rounded to a float, as the desktop library takes them: a
+// double sine rounded afterwards can land a bit apart, and one bit in a
+// camera moves an edge that passes through a pixel centre.
 static Mat4 rotation(float angle, float x, float y, float z)
 {
     Mat4 r = identityMatrix();
-    float s = (float)std::sin(angle * M_PI / 180.0);
-    float c = (float)std::cos(angle * M_PI / 180.0);
+    float s = sinf((float)(angle * M_PI / 180.0));
+    float c = cosf((float)(angle * M_PI / 180.0));
     float* m = r.m;
     if (x == 0.0f && y == 0.0f && z != 0.0f) {
         if (z < 0.0f)
@@ -226,14 +229,15 @@ void es_gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble 
     multiplyCurrent(m);
 }
 
+// GLU keeps the length as a float and divides by it in floats.
 static void normalise(float v[3])
 {
-    double r = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-    if (r == 0.0)
+    float r = (float)std::sqrt((double)(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]));
+    if (r == 0.0f)
         return;
-    v[0] = (float)(v[0] / r);
-    v[1] = (float)(v[1] / r);
-    v[2] = (float)(v[2] / r);
+    v[0] /= r;
+    v[1] /= r;
+    v[2] /= r;
 }
 
 static void cross(const float a[3], const float b[3], float out[3])

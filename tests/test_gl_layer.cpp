@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "devtools/screenshot.h"
+#include "devtools/text.h"
 #include "fx/effects.h"
 #include "gl/dispatch.h"
 #include "gl/mipmap.h"
@@ -123,7 +124,7 @@ void expectSameMatrix(GLenum which, const std::function<void()>& build)
     std::vector<float> desktop = matrixOn(false, which, build);
     std::vector<float> es = matrixOn(true, which, build);
     for (int i = 0; i < 16; i++)
-        EXPECT_NEAR(desktop[i], es[i], 1e-6 * (1 + std::fabs(desktop[i]))) << "element " << i;
+        EXPECT_EQ(desktop[i], es[i]) << "element " << i;
 }
 
 GLuint checkerTexture(int size)
@@ -198,6 +199,64 @@ TEST_F(GlLayer, PerspectiveAndLookAtMultiplyTheCurrentMatrix)
         glOrtho(-1.0, 1.0, -1.0, 1.0, -0.2, -1000.0);
         gluOrtho2D(0.0, 1.0, 1.0, 0.0);
     });
+}
+
+// Matrices a rounding apart move an edge by a pixel wherever it passes
+// through a pixel centre (and the smear spreads that pixel over five): the
+// layer's cameras and model turns must be the desktop's bit for bit.
+TEST_F(GlLayer, CameraMatricesAreBitForBitTheDesktops)
+{
+    for (int k = 0; k < 200; k++) {
+        double a = k * 0.173, r = 33.0 + (k % 7) * 0.71;
+        double ex = r * std::sin(a), ez = r * std::cos(a), ey = (k % 5) * 1.37 - 2.0;
+        float angle = (float)(k * 7.31 - 400.0), ax = (float)std::sin(k * 1.1), ay = (float)std::cos(k * 0.7);
+        expectSameMatrix(GL_MODELVIEW_MATRIX, [=] {
+            glMatrixMode(GL_MODELVIEW);
+            gluLookAt(ex, ey, ez, 0.1 * k, 0.0, -0.05 * k, 0.0, 1.0, 0.0);
+            glScalef(0.4f, 0.4f, 0.4f);
+            glTranslatef((float)(k * 0.31 - 20.0), (float)(k * 0.17), (float)(-k * 0.23));
+            glRotatef(angle, 1.0f, 0.0f, 1.0f);
+            glRotatef(angle * 0.5f, ax, ay, 0.3f);
+        });
+        expectSameMatrix(GL_PROJECTION_MATRIX, [=] {
+            glMatrixMode(GL_PROJECTION);
+            glTranslatef(0.35f, 0.1f, 0.0f);
+            gluPerspective(60.0 + k * 0.3, 640.0 / 480.0, 0.1 + k * 0.01, 1000.0);
+        });
+        if (HasFailure())
+            return;
+    }
+}
+
+// Glyph edges fall on exact pixel centres far more often than random edges
+// do (their corners sit on a grid of font units), so the overlay's text is
+// where a vertex placed a rounding apart shows first: forty lines of it,
+// pixel for pixel.
+TEST_F(GlLayer, OverlayTextCoversTheSamePixels)
+{
+    auto draw = [] {
+        createOutlineFont();
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE_MINUS_DST_COLOR, GL_ZERO);
+        glMatrixMode(GL_PROJECTION);
+        gluOrtho2D(0.0, 1.0, 0.0, 1.0);
+        glMatrixMode(GL_MODELVIEW);
+        for (int k = 0; k < 40; k++) {
+            glLoadIdentity();
+            glTranslatef(0.3f + 0.0011f * (float)k, 0.02f * (float)k, 1.0f);
+            glScalef(0.025f, 0.025f, 0.025f);
+            drawText("slab tunnel 14:09  77.87 s frame 4672 vers");
+        }
+    };
+    Picture desktop = drawOn(false, draw);
+    Picture es = drawOn(true, draw);
+    long lit = 0, differ = 0;
+    for (size_t i = 0; i < desktop.rgb.size(); i++) {
+        lit += desktop.rgb[i] != 0;
+        differ += desktop.rgb[i] != es.rgb[i];
+    }
+    EXPECT_GT(lit, 40 * 1000) << "the text did not draw";
+    EXPECT_EQ(differ, 0);
 }
 
 TEST_F(GlLayer, AttributePushPopLeavesTheMatrixModeOutOfTheShowsMask)
@@ -665,8 +724,9 @@ TEST_F(GlLayer, TheLayerRefusesADesktopContext)
     GlSlot slots[200];
     int n = glTableSlots(slots, 200);
     for (int i = 0; i < n; i++) {
-        if (std::string(slots[i].name).rfind("glu", 0) != 0)
+        if (std::string(slots[i].name).rfind("glu", 0) != 0) {
             EXPECT_EQ(slots[i].function, desktopGlProc(slots[i].name)) << slots[i].name;
+        }
     }
 }
 

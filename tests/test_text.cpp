@@ -176,18 +176,22 @@ TEST_F(OutlineText, GlyphHasTheFontsOutline)
     EXPECT_LT(ink.count, 0.8 * (ink.maxX - ink.minX + 1) * (ink.maxY - ink.minY + 1));
 }
 
-// Seen from the side the glyph is a slab from z 0 back to z -0.2 em.
-TEST_F(OutlineText, GlyphIsExtrudedAFifthOfAnEmBack)
+// Turned 60 degrees about y the glyph shows where it lies in depth: its one
+// face at z -0.2 em lands 0.2 sin 60 em left of where a face at z 0 would
+// (a front face or walls would reach that far right).
+TEST_F(OutlineText, GlyphIsOneFaceAFifthOfAnEmBack)
 {
     Ink ink = inkOfDrawing([] {
         glTranslatef(400.0f, 40.0f, 0.0f);
         glScalef(400.0f, 400.0f, 400.0f);
-        glRotatef(90.0f, 0.0f, 1.0f, 0.0f);  // z becomes x
+        glRotatef(60.0f, 0.0f, 1.0f, 0.0f);  // x becomes x cos 60 + z sin 60
         glCallList(fontListBase + 'H');
     });
-    EXPECT_NEAR(ink.minX, 400 - 80, 1.0);
-    EXPECT_NEAR(ink.maxX + 1, 400, 1.0);
-    EXPECT_NEAR(ink.maxY + 1, 40 + 400 * (fontMetrics('H').top + emboldened), 1.0);
+    EmMetrics h = fontMetrics('H');
+    const double back = 0.2 * std::sin(60.0 * 3.141592653589793 / 180.0);
+    EXPECT_NEAR(ink.minX, 400 + 400 * (0.5 * h.left - back), 1.0);
+    EXPECT_NEAR(ink.maxX + 1, 400 + 400 * (0.5 * (h.left + h.width) - back), 1.0);
+    EXPECT_NEAR(ink.maxY + 1, 40 + 400 * (h.top + emboldened), 1.0);
 }
 
 TEST_F(OutlineText, TextIsCentredOnTheSumOfItsAdvances)
@@ -208,18 +212,22 @@ TEST_F(OutlineText, TextIsCentredOnTheSumOfItsAdvances)
     EXPECT_NEAR(ink.maxY + 1, 240.0 + 90.0 * (h.top + emboldened), 1.0);
 }
 
-// drawText lifts the glyphs 0.1 em toward the eye: from the side they span
-// z -0.1 .. 0.1.
-TEST_F(OutlineText, TextSitsAroundTheOriginInDepth)
+// drawText lifts the glyphs 0.1 em toward the eye: their faces lie at
+// z -0.1, which turned 60 degrees about y moves them 0.1 sin 60 em left.
+TEST_F(OutlineText, TextSitsATenthOfAnEmBehindTheOrigin)
 {
-    Ink ink = inkOfDrawing([] {
-        glTranslatef(400.0f, 240.0f, 0.0f);
-        glScalef(100.0f, 100.0f, 100.0f);
-        glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
-        drawText("HIH");
-    });
-    EXPECT_NEAR(ink.minX, 390, 1.0);
-    EXPECT_NEAR(ink.maxX + 1, 410, 1.0);
+    auto inkAt = [](float turn) {
+        return inkOfDrawing([turn] {
+            glTranslatef(400.0f, 240.0f, 0.0f);
+            glScalef(100.0f, 100.0f, 100.0f);
+            glRotatef(turn, 0.0f, 1.0f, 0.0f);
+            drawText("HIH");
+        });
+    };
+    Ink flat = inkAt(0.0f), turned = inkAt(60.0f);
+    const double back = 100.0 * 0.1 * std::sin(60.0 * 3.141592653589793 / 180.0);
+    EXPECT_NEAR(turned.minX, 400 + 0.5 * (flat.minX - 400) - back, 1.0);
+    EXPECT_NEAR(turned.maxX + 1, 400 + 0.5 * (flat.maxX + 1 - 400) - back, 1.0);
 }
 
 TEST_F(OutlineText, EmptyStringDrawsNothingAndKeepsTheState)
