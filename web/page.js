@@ -20,7 +20,13 @@ export function readParams(search) {
   }
   // ?overlay starts the show with the status overlay on (the i key's).
   if (query.has('overlay')) args.push('--overlay');
-  return { still: query.has('still'), args };
+  // ?bench=A:B,C:D&frames=N times frames across those spans (bench/web_frames.mjs);
+  // like a still it has no sound and no click.
+  if (query.has('bench')) {
+    args.push('--bench', query.get('bench'));
+    if (query.has('frames')) args.push('--bench-frames', query.get('frames'));
+  }
+  return { still: query.has('still') || query.has('bench'), args };
 }
 
 export function httpFailure(path, response) {

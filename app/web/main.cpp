@@ -4,7 +4,11 @@
 // frames; the song clock follows the page's Web Audio clock, and what the
 // keys do to the clock (pause, seeks, loops) goes back to the page.
 // ?still=T draws the one frame at T with the offline clock and tells the page.
+// ?bench=A:B,C:D,... times frames drawn across each span of patterns.
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -20,6 +24,7 @@
 #include "music/music.h"
 #include "platform/dialogs.h"
 #include "platform/events.h"
+#include "platform/gl.h"
 #include "platform/web/page.h"
 #include "render/caps.h"
 
@@ -32,6 +37,10 @@ struct WebShow {
     int waitFrames = 0;
     bool still = false;
     bool running = false;
+    // ?bench: pattern spans to time, frames drawn in each, the next span.
+    std::vector<std::pair<double, double>> benchSpans;
+    int benchFrames = 20;
+    size_t benchNext = 0;
     // The clock as the page last had it, to see what a key changed.
     long long sample = 0;
     bool paused = false;
@@ -118,6 +127,39 @@ static void drawStill()
     stop();
 }
 
+static double nowMillis()
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// One span a browser frame: its frames drawn one after another, each to the
+// end of the GL's work, as the native benchmark times them. The figures go
+// to the console as "bench FROM TO MEDIAN P95" (milliseconds).
+static void benchFrame()
+{
+    if (show.benchNext == show.benchSpans.size()) {
+        pageStillDone();
+        stop();
+        return;
+    }
+    auto [from, to] = show.benchSpans[show.benchNext++];
+    std::vector<double> ms;
+    for (int i = 0; i < show.benchFrames; i++) {
+        double t = from + (to - from) * (i + 0.5) / show.benchFrames;
+        double t0 = nowMillis();
+        setSongMillis(millisForPatterns(t));
+        drawShowFrame();
+        // A browser's glFinish returns before the work is done; reading a
+        // pixel back waits for it.
+        unsigned char pixel[4];
+        glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        ms.push_back(nowMillis() - t0);
+    }
+    std::sort(ms.begin(), ms.end());
+    logMessage(LOG_INFO, "bench %g %g %.2f %.2f", from, to, ms[ms.size() / 2],
+               ms[std::min(ms.size() - 1, (size_t)((double)ms.size() * 0.95))]);
+}
+
 static void playFrame()
 {
     followPageClock();
@@ -157,14 +199,35 @@ static void frame()
         startupFrame();
         return;
     }
-    if (show.still)
+    if (!show.benchSpans.empty())
+        benchFrame();
+    else if (show.still)
         drawStill();
     else
         playFrame();
 }
 
+// "A:B,C:D,..." as pattern spans; false at the first that is not one.
+static bool readBenchSpans(const char* text, std::vector<std::pair<double, double>>& spans)
+{
+    while (*text) {
+        char* end = nullptr;
+        double from = std::strtod(text, &end);
+        if (end == text || *end != ':')
+            return false;
+        text = end + 1;
+        double to = std::strtod(text, &end);
+        if (end == text || to <= from || (*end != ',' && *end != '\0'))
+            return false;
+        spans.emplace_back(from, to);
+        text = *end ? end + 1 : end;
+    }
+    return !spans.empty();
+}
+
 // The page's own switches, taken out before the program's option parser:
-// --overlay starts with the status overlay on. A still needs no file name.
+// --overlay starts with the status overlay on, --bench SPANS [--bench-frames
+// N] times frames instead of playing. A still needs no file name.
 static std::vector<std::string> pageArguments(int argc, char** argv, bool* overlay)
 {
     std::vector<std::string> args;
@@ -174,6 +237,15 @@ static std::vector<std::string> pageArguments(int argc, char** argv, bool* overl
         std::string a = argv[i];
         if (a == "--overlay") {
             *overlay = true;
+            continue;
+        }
+        if (a == "--bench" && i + 1 < argc) {
+            if (!readBenchSpans(argv[++i], show.benchSpans))
+                fatalError("--bench wants spans of patterns, e.g. 0:6,6:10");
+            continue;
+        }
+        if (a == "--bench-frames" && i + 1 < argc) {
+            show.benchFrames = std::max(1, std::atoi(argv[++i]));
             continue;
         }
         stills += a == "--still";
@@ -199,7 +271,7 @@ int main(int argc, char** argv)
     installFatalErrorDisplay();
     dataDir = show.options.dataGiven ? show.options.dataDir : std::string("/data");
     overlayEnabled = overlay ? 1 : 0;
-    show.still = !show.options.stills.empty();
+    show.still = !show.options.stills.empty() || !show.benchSpans.empty();
     show.startup.openDisplay = openHeadlessDisplay;
     show.startup.startSoundtrack = startSoundtrack;
     show.running = true;

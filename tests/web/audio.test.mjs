@@ -93,6 +93,11 @@ describe('the URL', () => {
     assert.deepEqual(readParams(''), { still: false, args: [] });
     assert.deepEqual(readParams('?other=1'), { still: false, args: [] });
   });
+  test('a benchmark runs like a still, its frames only with its spans', () => {
+    assert.deepEqual(readParams('?bench=0:6,6:10&frames=5'),
+      { still: true, args: ['--bench', '0:6,6:10', '--bench-frames', '5'] });
+    assert.deepEqual(readParams('?frames=5'), { still: false, args: [] });
+  });
   test('an HTTP failure names the file and the status', () => {
     assert.equal(httpFailure('data/bg3.jpg', { status: 404, statusText: 'Not Found' }), 'data/bg3.jpg: HTTP 404 Not Found');
     assert.equal(httpFailure('data/bg3.jpg', { status: 500, statusText: '' }), 'data/bg3.jpg: HTTP 500');
