@@ -229,6 +229,8 @@ void recordCall(std::function<void()> call);
 // Sends the fixed-function state that OpenGL ES keeps (enables, blend,
 // depth, cull, viewport, masks) where it differs from what was sent.
 void flushRealState();
+// Makes a frame that has alpha look like one without (alpha kept at 1).
+void keepFrameAlphaOpaque();
 
 // Vertices as the layer draws them: position, colour, texture coordinate, normal.
 struct Vertex {

@@ -210,6 +210,7 @@ bool startEsLayer(char* err, int errSize)
     es.GenBuffers(1, &streamIndices);
     es.EnableVertexAttribArray(0);
     resetLayerState();
+    keepFrameAlphaOpaque();
     while (es.GetError() != GL_NO_ERROR) { }
     return true;
 }

@@ -558,16 +558,46 @@ void es_glScissor(GLint x, GLint y, GLsizei w, GLsizei h)
     std::memcpy(L.s.scissor, v, sizeof v);
 }
 
+// What was last sent, so a draw sends only what changed since.
+static ServerState sent;
+static bool sentValid = false;
+
+// The show is made for a frame without alpha, where alpha reads as 1: the
+// copies it takes of the frame blend by their texels' alpha. A frame that
+// has alpha (a browser's canvas, which needs it to copy the frame into RGBA
+// textures) is kept at 1 there: no draw writes alpha, every colour clear
+// sets it, and it is not reported.
+static bool opaqueAlpha = false;
+
+void keepFrameAlphaOpaque()
+{
+    GLint alphaBits = 0;
+    es.GetIntegerv(GL_ALPHA_BITS, &alphaBits);
+    opaqueAlpha = alphaBits > 0;
+    if (!opaqueAlpha)
+        return;
+    es.ColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+    es.ClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    es.Clear(GL_COLOR_BUFFER_BIT);
+    sentValid = false;
+}
+
 void es_glClear(GLbitfield mask)
 {
     RECORD_IN_LIST(es_glClear(mask));
     flushRealState();
+    const ServerState& s = L.s;
+    bool setAlpha = opaqueAlpha && (mask & GL_COLOR_BUFFER_BIT);
+    if (setAlpha) {
+        es.ColorMask(s.colorMask[0], s.colorMask[1], s.colorMask[2], GL_TRUE);
+        es.ClearColor(s.clearColor[0], s.clearColor[1], s.clearColor[2], 1.0f);
+    }
     es.Clear(mask & (GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT));
+    if (setAlpha) {
+        es.ColorMask(s.colorMask[0], s.colorMask[1], s.colorMask[2], GL_FALSE);
+        es.ClearColor(s.clearColor[0], s.clearColor[1], s.clearColor[2], s.clearColor[3]);
+    }
 }
-
-// What was last sent, so a draw sends only what changed since.
-static ServerState sent;
-static bool sentValid = false;
 
 static void sendSwitch(uint32_t bit, GLenum cap, uint32_t now)
 {
@@ -596,7 +626,7 @@ void flushRealState()
     if (!sentValid || s.frontFace != sent.frontFace)
         es.FrontFace(s.frontFace);
     if (!sentValid || std::memcmp(s.colorMask, sent.colorMask, sizeof s.colorMask))
-        es.ColorMask(s.colorMask[0], s.colorMask[1], s.colorMask[2], s.colorMask[3]);
+        es.ColorMask(s.colorMask[0], s.colorMask[1], s.colorMask[2], opaqueAlpha ? GL_FALSE : s.colorMask[3]);
     if (!sentValid || std::memcmp(s.viewport, sent.viewport, sizeof s.viewport))
         es.Viewport(s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
     if (!sentValid || std::memcmp(s.scissor, sent.scissor, sizeof s.scissor))
@@ -719,6 +749,10 @@ void es_glGetIntegerv(GLenum pname, GLint* params)
 {
     if (stateInteger(pname, params))
         return;
+    if (pname == GL_ALPHA_BITS && opaqueAlpha) {
+        *params = 0;
+        return;
+    }
     es.GetIntegerv(pname, params);
 }
 

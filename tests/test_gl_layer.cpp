@@ -777,3 +777,51 @@ TEST_F(GlLayer, TextureTimesColourRoundsLikeTheDesktop)
         EXPECT_NEAR(desktop[255], 255.0f * c, 1.0f) << "the ramp was drawn";
     }
 }
+
+// A browser's canvas has alpha (the frame is copied into RGBA textures); the
+// show is made for a frame without, where alpha reads as 1 and the smear's
+// copies of the frame blend by it. On a frame with alpha the layer keeps it
+// at 1 and says the frame has none.
+TEST_F(GlLayer, AFrameWithAlphaKeepsItAtOne)
+{
+    usePath(true);
+    GLuint frame = 0, color = 0;
+    glGenFramebuffers(1, &frame);
+    glBindFramebuffer(GL_FRAMEBUFFER, frame);
+    glGenRenderbuffers(1, &color);
+    glBindRenderbuffer(GL_RENDERBUFFER, color);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, 640, 480);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color);
+    ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), (GLenum)GL_FRAMEBUFFER_COMPLETE);
+    char err[256] = "";
+    ASSERT_TRUE(useGlesLayer(err, sizeof err)) << err;
+    GLint bits = -1;
+    glGetIntegerv(GL_ALPHA_BITS, &bits);
+    EXPECT_EQ(bits, 0);
+    glViewport(0, 0, 640, 480);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glColor4f(0.5f, 0.5f, 0.5f, 0.25f);
+    glBegin(GL_QUADS);
+    glVertex2f(-0.5f, -0.5f);
+    glVertex2f(0.5f, -0.5f);
+    glVertex2f(0.5f, 0.5f);
+    glVertex2f(-0.5f, 0.5f);
+    glEnd();
+    GLboolean mask[4] = {};
+    glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+    EXPECT_TRUE(mask[3]) << "the program's own mask is kept";
+    std::vector<uint8_t> rgba((size_t)640 * 480 * 4);
+    glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+    const uint8_t* inside = &rgba[((size_t)240 * 640 + 320) * 4];
+    const uint8_t* outside = &rgba[((size_t)10 * 640 + 10) * 4];
+    EXPECT_NEAR(inside[0], 128, 1);
+    EXPECT_EQ(inside[3], 255) << "a draw wrote alpha";
+    EXPECT_EQ(outside[0], 0);
+    EXPECT_EQ(outside[3], 255) << "a clear to alpha 0 wrote it";
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteRenderbuffers(1, &color);
+    glDeleteFramebuffers(1, &frame);
+}

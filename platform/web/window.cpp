@@ -45,8 +45,8 @@ static bool makeCanvasContext(char* err, int errSize)
     attributes.majorVersion = 2;
     attributes.minorVersion = 0;
     // RGBA: the show copies the frame into RGBA textures, which ES allows only
-    // from a framebuffer with alpha. The page is black behind the canvas, and
-    // premultiplied compositing over black shows the colours unchanged.
+    // from a framebuffer with alpha. The GLES layer keeps that alpha at 1 (the
+    // show is made for a frame without), so the canvas composites opaque.
     attributes.alpha = true;
     attributes.premultipliedAlpha = true;
     attributes.depth = true;
