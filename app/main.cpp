@@ -13,6 +13,7 @@
 #include "app/startup.h"
 #include "core/datapath.h"
 #include "core/errors.h"
+#include "core/runstate.h"
 #include "core/songtime.h"
 #include "music/music.h"
 #include "music/ticks.h"
@@ -130,6 +131,7 @@ int main(int argc, char** argv)
     if (status != 0)
         return status;
     glesRequested = options.gles;
+    overlayEnabled = options.overlay ? 1 : 0;
     int result;
     if (!options.renderOut.empty())
         result = runVideo(options);

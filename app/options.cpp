@@ -24,6 +24,7 @@ static void addDisplayOptions(CLI::App& app, Options& o, bool& windowed, bool& f
     app.add_flag_callback(
         "--no-vsync", [&o]() { o.vsync = false; }, "Don't wait for the vertical blank");
     app.add_flag("--gles", o.gles, "Draw on OpenGL ES 3 through the program's own fixed-function layer");
+    app.add_flag("--overlay", o.overlay, "Start with the status overlay on (i switches it), in stills too");
 }
 
 static void addSoundOptions(CLI::App& app, Options& o)

@@ -36,6 +36,7 @@ struct Options {
     double loopEnd = 0.0;
     bool watch = false;  // reload data files as they change
     bool gles = false;   // draw through the fixed-function layer on OpenGL ES 3
+    bool overlay = false;  // start with the status overlay on, as the i key turns it on
 };
 
 // For --help and the manual: the timeline's rows with their pattern

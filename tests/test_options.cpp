@@ -68,3 +68,19 @@ TEST(LoopOption, TheEndLiesWithinTheSong)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(OverlayOption, StartsTheOverlayOnOnlyWhenGiven)
+{
+    Options o;
+    std::vector<const char*> with = {"zant", "--still", "3", "--out", "a.png", "--overlay"};
+    ASSERT_EQ(parseOptions((int)with.size(), (char**)with.data(), o), -1);
+    EXPECT_TRUE(o.overlay);
+    o = Options{};
+    std::vector<const char*> without = {"zant", "--still", "3", "--out", "a.png"};
+    ASSERT_EQ(parseOptions((int)without.size(), (char**)without.data(), o), -1);
+    EXPECT_FALSE(o.overlay);
+}
+
+}  // namespace

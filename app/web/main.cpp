@@ -226,19 +226,14 @@ static bool readBenchSpans(const char* text, std::vector<std::pair<double, doubl
 }
 
 // The page's own switches, taken out before the program's option parser:
-// --overlay starts with the status overlay on, --bench SPANS [--bench-frames
-// N] times frames instead of playing. A still needs no file name.
-static std::vector<std::string> pageArguments(int argc, char** argv, bool* overlay)
+// --bench SPANS [--bench-frames N] times frames instead of playing. A still
+// needs no file name.
+static std::vector<std::string> pageArguments(int argc, char** argv)
 {
     std::vector<std::string> args;
-    *overlay = false;
     int stills = 0;
     for (int i = 0; i < argc; i++) {
         std::string a = argv[i];
-        if (a == "--overlay") {
-            *overlay = true;
-            continue;
-        }
         if (a == "--bench" && i + 1 < argc) {
             if (!readBenchSpans(argv[++i], show.benchSpans))
                 fatalError("--bench wants spans of patterns, e.g. 0:6,6:10");
@@ -260,8 +255,7 @@ static std::vector<std::string> pageArguments(int argc, char** argv, bool* overl
 
 int main(int argc, char** argv)
 {
-    bool overlay;
-    std::vector<std::string> args = pageArguments(argc, argv, &overlay);
+    std::vector<std::string> args = pageArguments(argc, argv);
     std::vector<char*> argp;
     for (std::string& a : args)
         argp.push_back(a.data());
@@ -270,7 +264,7 @@ int main(int argc, char** argv)
         return status;
     installFatalErrorDisplay();
     dataDir = show.options.dataGiven ? show.options.dataDir : std::string("/data");
-    overlayEnabled = overlay ? 1 : 0;
+    overlayEnabled = show.options.overlay ? 1 : 0;
     show.still = !show.options.stills.empty() || !show.benchSpans.empty();
     show.startup.openDisplay = openHeadlessDisplay;
     show.startup.startSoundtrack = startSoundtrack;
