@@ -40,6 +40,7 @@ struct WebShow {
     // ?bench: pattern spans to time, frames drawn in each, the next span.
     std::vector<std::pair<double, double>> benchSpans;
     int benchFrames = 20;
+    std::string badBench;  // spans that did not read, said once the page can show it
     size_t benchNext = 0;
     // The clock as the page last had it, to see what a key changed.
     long long sample = 0;
@@ -235,8 +236,9 @@ static std::vector<std::string> pageArguments(int argc, char** argv)
     for (int i = 0; i < argc; i++) {
         std::string a = argv[i];
         if (a == "--bench" && i + 1 < argc) {
-            if (!readBenchSpans(argv[++i], show.benchSpans))
-                fatalError("--bench wants spans of patterns, e.g. 0:6,6:10");
+            const char* spans = argv[++i];
+            if (!readBenchSpans(spans, show.benchSpans))
+                show.badBench = spans;
             continue;
         }
         if (a == "--bench-frames" && i + 1 < argc) {
@@ -263,6 +265,8 @@ int main(int argc, char** argv)
     if (status >= 0)
         return status;
     installFatalErrorDisplay();
+    if (!show.badBench.empty())
+        fatalError(("?bench=" + show.badBench + " is not a list of pattern spans such as 0:6,6:10").c_str());
     dataDir = show.options.dataGiven ? show.options.dataDir : std::string("/data");
     overlayEnabled = show.options.overlay ? 1 : 0;
     show.still = !show.options.stills.empty() || !show.benchSpans.empty();

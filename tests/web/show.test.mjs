@@ -8,7 +8,7 @@ import { execFileSync } from 'node:child_process';
 import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { launchBrowser, openPage, requireSite, ROOT, SITE, WEB_BUILD, waitForState } from './support.mjs';
+import { launchBrowser, messageText, openPage, requireSite, ROOT, SITE, WEB_BUILD, waitForState } from './support.mjs';
 
 const NATIVE = process.env.ZANT_NATIVE || join(ROOT, 'build', 'zant');
 const DATA = join(WEB_BUILD, 'data');
@@ -99,6 +99,28 @@ describe('?still=T against the native --still T', { skip: !existsSync(NATIVE) &&
       }
     });
   }
+
+  test('?bench reports each span it timed, and says so when its spans do not read', async () => {
+    const lines = [];
+    const timed = await openPage(browser, SITE, '?bench=12:14,14:16&frames=2',
+      (page) => page.on('console', (m) => { if (/bench /.test(m.text())) lines.push(m.text()); }));
+    try {
+      await timed.page.waitForFunction(() => document.title === 'done', { timeout: 120000, polling: 100 });
+      assert.equal(lines.length, 2, lines.join('\n'));
+      assert.match(lines[0], /bench 12 14 [\d.]+ [\d.]+/);
+      assert.match(lines[1], /bench 14 16 [\d.]+ [\d.]+/);
+    } finally {
+      await timed.close();
+    }
+    const bad = await openPage(browser, SITE, '?bench=16:14');
+    try {
+      assert.equal(await waitForState(bad.page, ['error']), 'error');
+      assert.match(await messageText(bad.page), /\?bench=16:14 is not a list of pattern spans/);
+      assert.deepEqual(bad.uncaught, []);
+    } finally {
+      await bad.close();
+    }
+  });
 
   test('a picture that is not the native one fails the comparison', async () => {
     const other = nativeStill(STILL_TIMES[0]);
