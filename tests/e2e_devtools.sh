@@ -11,16 +11,7 @@ ZANT=$1
 SRC=$2
 BIN=$3
 . "$(dirname "$0")/e2e_lib.sh"
-export SDL_AUDIODRIVER=dummy ZANT_NO_DIALOGS=1 ZANT_LOG_SEEKS=1
-
-make_work devtools
-
-# The default data the test fixture made in the build folder.
-data="$BIN/data"
-[ -e "$data/tunemix.mp3" ] || { echo "FAIL: no $data/tunemix.mp3 (the data fixture makes it)"; exit 1; }
-
-cd "$work"
-start_xvfb 1024x768x24 || exit 1
+start_window_test devtools || exit 1
 # The keys, in a subshell: a failed wait ends it, and the checks below run.
 drive() (
   # wait_for DESCRIPTION COMMAND...: up to a minute for COMMAND to succeed.

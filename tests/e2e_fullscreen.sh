@@ -11,12 +11,7 @@ ZANT=$1
 SRC=$2
 BIN=$3
 . "$(dirname "$0")/e2e_lib.sh"
-export SDL_AUDIODRIVER=dummy ZANT_NO_DIALOGS=1 ZANT_LOG_SEEKS=1
-data="$BIN/data"
-[ -e "$data/tunemix.mp3" ] || { echo "FAIL: no $data/tunemix.mp3 (the data fixture makes it)"; exit 1; }
-make_work fullscreen
-cd "$work"
-start_xvfb 1280x720x24 || exit 1
+start_window_test fullscreen 1280x720x24 || exit 1
 
 wm=0
 wm_pid=""

@@ -9,11 +9,7 @@ ZANT=$1
 SRC=$2
 BIN=$3
 . "$(dirname "$0")/e2e_lib.sh"
-export SDL_AUDIODRIVER=dummy ZANT_NO_DIALOGS=1 ZANT_LOG_SEEKS=1
-data="$BIN/data"
-make_work gles
-cd "$work"
-start_xvfb 1024x768x24 || exit 1
+start_window_test gles || exit 1
 
 # The window: drawn, answering keys, ended by Escape with status 0.
 run_window() {

@@ -55,6 +55,19 @@ start_xvfb() {
   echo "Xvfb on display $DISPLAY ($screen)"
 }
 
+# start_window_test NAME [WxHxDEPTH]: how a test of the program in a window
+# begins: the dummy sound driver, no message boxes, seeks logged, the data
+# the build's fixture made in $data, a work folder as the current one and an
+# X server. Fails (1) with a FAIL line.
+start_window_test() {
+  export SDL_AUDIODRIVER=dummy ZANT_NO_DIALOGS=1 ZANT_LOG_SEEKS=1
+  data="$BIN/data"
+  [ -e "$data/tunemix.mp3" ] || { echo "FAIL: no $data/tunemix.mp3 (the data fixture makes it)"; return 1; }
+  make_work "$1"
+  cd "$work" || return 1
+  start_xvfb "${2:-1024x768x24}"
+}
+
 # check NAME CONDITION: prints ok or FAIL (and sets fail) by CONDITION.
 check() {
   if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi

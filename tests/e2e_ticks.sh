@@ -9,12 +9,7 @@ ZANT=$1
 SRC=$2
 BIN=$3
 . "$(dirname "$0")/e2e_lib.sh"
-export SDL_AUDIODRIVER=dummy ZANT_NO_DIALOGS=1 ZANT_LOG_SEEKS=1
-data="$BIN/data"
-[ -e "$data/tunemix.mp3" ] || { echo "FAIL: no $data/tunemix.mp3 (the data fixture makes it)"; exit 1; }
-make_work ticks
-cd "$work"
-start_xvfb 1024x768x24 || exit 1
+start_window_test ticks || exit 1
 
 rows() { grep -c "^ 64\*" ticks.inc 2>/dev/null || echo 0; }
 wait_for() {  # description, command...: up to a minute

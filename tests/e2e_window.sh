@@ -9,11 +9,7 @@ ZANT=$1
 SRC=$2
 BIN=$3
 . "$(dirname "$0")/e2e_lib.sh"
-export SDL_AUDIODRIVER=dummy ZANT_NO_DIALOGS=1 ZANT_LOG_SEEKS=1
-data="$BIN/data"
-make_work window
-cd "$work"
-start_xvfb 1024x768x24 || exit 1
+start_window_test window || exit 1
 
 run_case() {
   local how=$1 log="$1.log"
