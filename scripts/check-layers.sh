@@ -92,10 +92,11 @@ fi
 # files in the tree and absolute (or as written) outside it.
 edges=$work/edges
 
-# From the text: every line whose first token is # and next include,
-# indented or not, in any branch, the last line too.
-xargs -r -d '\n' awk -v root="$root" '
-  function norm(p,   n, i, parts, out, k) {
+# Both readings of includes below name files alike: a path with its . and
+# .. taken out, one inside ROOT made relative to it, others left absolute.
+norm_awk='
+  function norm(p,   n, i, parts, out, k, abs) {
+    abs = substr(p, 1, 1) == "/"
     n = split(p, parts, "/"); k = 0
     for (i = 1; i <= n; i++) {
       if (parts[i] == "" || parts[i] == ".") continue
@@ -104,8 +105,16 @@ xargs -r -d '\n' awk -v root="$root" '
     }
     p = (k > 0) ? out[1] : ""
     for (i = 2; i <= k; i++) p = p "/" out[i]
+    if (abs) {
+      p = "/" p
+      if (index(p "/", root "/") == 1) p = substr(p, length(root) + 2)
+    }
     return p
-  }
+  }'
+
+# From the text: every line whose first token is # and next include,
+# indented or not, in any branch, the last line too.
+xargs -r -d '\n' awk -v root="$root" "$norm_awk"'
   function exists(p,   t, r) {
     r = (getline t < p); if (r >= 0) close(p); return r >= 0
   }
@@ -113,11 +122,8 @@ xargs -r -d '\n' awk -v root="$root" '
     s = substr($0, RSTART, RLENGTH); q = substr(s, length(s), 1)
     sub(/^[^<"]*[<"]/, "", s); name = substr(s, 1, length(s) - 1)
     dir = FILENAME; sub(/[^\/]*$/, "", dir)
-    if (substr(name, 1, 1) == "/") {
-      t = norm(name)
-      if (index("/" t "/", root "/") == 1) t = substr("/" t, length(root) + 2)
-      else t = "/" t
-    } else if (q == "\"" && (exists(dir name) || name ~ /^\.\.?\//)) t = norm(dir name)
+    if (substr(name, 1, 1) == "/") t = norm(name)
+    else if (q == "\"" && (exists(dir name) || name ~ /^\.\.?\//)) t = norm(dir name)
     else t = norm(name)
     print FILENAME "\t" FNR "\t" t
   }' <"$files" >"$edges"
@@ -134,7 +140,7 @@ for f in "${flags[@]}"; do
   [[ " ${keep[*]-} " == *" $f "* ]] || keep+=("$f")
 done
 printf '%s\n' "${keep[@]}" >"$work/flags"
-export cxx work root web_include
+export cxx work root web_include norm_awk
 preprocess() {
   local file=$1 out
   mapfile -t fl <"$work/flags"
@@ -144,23 +150,7 @@ preprocess() {
     echo "$file:1: the preprocessor fails on it, so its includes cannot be checked: $(grep -m1 error "$out.err")" >>"$out.fault"
     return 0
   fi
-  awk -v root="$root" '
-    function norm(p,   n, i, parts, out, k, abs) {
-      abs = substr(p, 1, 1) == "/"
-      n = split(p, parts, "/"); k = 0
-      for (i = 1; i <= n; i++) {
-        if (parts[i] == "" || parts[i] == ".") continue
-        if (parts[i] == ".." && k > 0 && out[k] != "..") { k--; continue }
-        out[++k] = parts[i]
-      }
-      p = (k > 0) ? out[1] : ""
-      for (i = 2; i <= k; i++) p = p "/" out[i]
-      if (abs) {
-        p = "/" p
-        if (index(p "/", root "/") == 1) p = substr(p, length(root) + 2)
-      }
-      return p
-    }
+  awk -v root="$root" "$norm_awk"'
     /^[ \t]*# [0-9]+ "/ {
       f = $3; gsub(/^"|"$/, "", f)
       if (f !~ /^</) f = norm(f)
